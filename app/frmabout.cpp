@@ -1,0 +1,75 @@
+#include "app/frmabout.h"
+
+#include "app/icon.h"
+#include "app/layout.h"
+#include "app/uifont.h"
+#include "chart/twips.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+QRect rectOf(const layout::Box &b)
+{
+    return twipsRect(b.left, b.top, b.width, b.height);
+}
+} // namespace
+
+FrmAbout::FrmAbout(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                          | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromUtf8(layout::kAboutCaption));
+    setWindowIcon(appIcon());
+    setFont(uiFont());
+    setModal(false);
+    // OK, Enter and Esc all end here; the window is unloaded, not kept hidden.
+    connect(this, &QDialog::finished, this, &QObject::deleteLater);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setGeometry(rectOf(layout::kAboutOk));
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto *icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("picIcon"));
+    icon->setGeometry(rectOf(layout::kAboutIcon));
+    icon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    icon->setLineWidth(2);
+    icon->setAlignment(Qt::AlignCenter);
+    icon->setPixmap(appIcon().pixmap(32, 32));
+    icon->setFocusPolicy(Qt::TabFocus);
+
+    auto *title = new QLabel(QString::fromUtf8(layout::kAboutTitleText), this);
+    title->setObjectName(QStringLiteral("lblTitle"));
+    title->setGeometry(rectOf(layout::kAboutTitle));
+    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    QFont titleFont(QString::fromUtf8(layout::kAboutTitleFont), layout::kAboutTitlePoints,
+                    QFont::Bold, true);
+    title->setFont(titleFont);
+    QPalette titlePalette = title->palette();
+    titlePalette.setColor(QPalette::WindowText, Qt::black);
+    title->setPalette(titlePalette);
+
+    auto *version = new QLabel(QStringLiteral("Version " ORVANE_VERSION), this);
+    version->setObjectName(QStringLiteral("Version"));
+    version->setGeometry(rectOf(layout::kAboutVersion));
+    version->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto *description = new QLabel(QString::fromUtf8(layout::kCopyright), this);
+    description->setObjectName(QStringLiteral("lblDescription"));
+    description->setGeometry(rectOf(layout::kAboutDescription));
+    description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    description->setPalette(titlePalette);
+
+    setTabOrder(ok, icon);
+    ok->setFocus();
+
+    const QRect client = rectOf(layout::kAboutClient);
+    setFixedSize(client.size());
+    setGeometry(client);
+}

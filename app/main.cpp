@@ -1,0 +1,14 @@
+#include "app/orvane.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    auto *window = new Orvane;
+    // Closing the window unloads it: the port closes and the timers stop, even
+    // while an About window keeps the program alive.
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return app.exec();
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/frmabout.h"
+#include "scan/panel.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class CommPort;
+class QAction;
+class QMenu;
+
+// The main window: builds the controls from the layout tables and hands each
+// event to its handler. It decides nothing itself.
+class Orvane : public QMainWindow {
+    Q_OBJECT
+public:
+    using Reporter = std::function<void(const QString &)>;
+
+    // Takes the serial component (a QSerialPort one when null) and how failures
+    // reach the user (a message box when empty).
+    explicit Orvane(CommPort *port = nullptr, Reporter report = {});
+    ~Orvane() override;
+
+    Panel &panel() { return m_panel; }
+    FrmAbout *aboutWindow() const { return m_about; }
+
+private:
+    void buildRows(QWidget *surface);
+    void buildControls(QWidget *surface);
+    void buildMenus();
+    void buildTimers();
+    void wireEvents();
+    void onClick(QAction *action, std::function<void()> handler);
+    void showAbout();
+    void showFailure(const QString &text);
+
+    // Runs one handler; a failure ends it there and is reported, never thrown on.
+    template<class F>
+    void guarded(F &&handler);
+
+    Panel m_panel;
+    QPointer<FrmAbout> m_about;
+    QAction *m_allOn = nullptr;
+    QAction *m_allOff = nullptr;
+    QAction *m_aboutItem = nullptr;
+};

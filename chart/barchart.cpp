@@ -1,0 +1,46 @@
+#include "chart/barchart.h"
+
+#include "chart/chartsurface.h"
+#include "link/stopscan.h"
+#include "scan/panel.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace chart {
+double barLength(double v, qint16 zoom, int s)
+{
+    const qint16 p = qint16(zoom * s);
+    double length = kPerUnit * (v * zoom - p);
+    if (length > kFullScale)
+        length = kFullScale;
+    if (length < 0)
+        length = 0;
+    return length;
+}
+} // namespace chart
+
+void DrawBar(Panel &p, double v)
+{
+    const int idx = p.state.ChanIdx;
+    const float y = float(qint16(chart::kRowPitch * idx));
+    p.Chart->fillTwips(chart::kLeft, y, chart::kEraseWidth, chart::kBarHeight, Qt::white);
+    const double length = chart::barLength(v, p.state.ZoomMag, p.HScroll->value());
+    if (!p.isChosen(idx))
+        return;
+    const QColor colour(p.BarRgb.red, p.BarRgb.green, p.BarRgb.blue);
+    p.Chart->fillTwips(chart::kLeft, y, float(length), chart::kBarHeight, colour);
+    p.valueLabels[idx]->setText(QString::number(qint64(v)));
+}
+
+void CleanBars(Panel &p)
+{
+    for (int i = 0; i < kChannelCount; ++i)
+        p.Chart->fillTwips(chart::kLeft, float(chart::kRowPitch * i), chart::kEraseWidth,
+                           chart::kBarHeight, Qt::white);
+    if (p.chosen().none()) {
+        StopScan(p);
+        p.Start->setEnabled(false);
+    }
+}

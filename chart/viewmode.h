@@ -1,0 +1,6 @@
+#pragma once
+
+struct Panel;
+
+void Norm_Click(Panel &p);
+void Inv_Click(Panel &p);

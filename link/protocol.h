@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QtGlobal>
+
+#include <optional>
+
+// What travels on the line. A command is the list of writes handed to the port, in order.
+namespace wire {
+
+inline constexpr char kLineSettings[] = "9600,N,8,1";
+inline constexpr int kReplyLength = 8;
+
+using Command = QList<QByteArray>;
+
+Command shieldCommand(qint16 shldMode);
+Command measureCommand();
+Command selectCommand(int chanIdx);
+
+// Reading in places 4..5 of a burst, 0..255; 0 when there is no hexadecimal digit.
+int decodeReading(QByteArrayView burst);
+
+// A burst is a reading reply only when its eighth character is '>'.
+bool isReadingReply(QByteArrayView burst);
+
+std::optional<int> judgeBurst(QByteArrayView burst);
+
+} // namespace wire

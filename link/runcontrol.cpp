@@ -1,0 +1,71 @@
+#include "link/runcontrol.h"
+
+#include "chart/barchart.h"
+#include "link/commport.h"
+#include "link/protocol.h"
+#include "link/stopscan.h"
+#include "scan/panel.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTimer>
+
+void Form_Load(Panel &p)
+{
+    p.state.ZoomMag = 1;
+    p.state.PortIdx = 0;
+}
+
+void ComPort_Click(Panel &p, int n)
+{
+    p.state.PortIdx = qint16(n - 1);
+    for (int i = 0; i < int(p.ComPort.size()); ++i)
+        p.ComPort[i]->setChecked(i == n - 1);
+}
+
+void SDON_Click(Panel &p)
+{
+    p.state.ShldMode = 0;
+    p.SDON->setChecked(true);
+    p.SDOFF->setChecked(false);
+}
+
+void SDOFF_Click(Panel &p)
+{
+    p.state.ShldMode = 1;
+    p.SDON->setChecked(false);
+    p.SDOFF->setChecked(true);
+}
+
+void Start_Click(Panel &p)
+{
+    const qint16 portNumber = qint16(p.state.PortIdx + 1);
+    p.state.ChanIdx = 0;
+    // Run again during a run: the port and its settings cannot have changed, so keep it open.
+    if (!p.OrvaneCom->isOpen()) {
+        p.OrvaneCom->setPortNumber(portNumber);
+        p.OrvaneCom->setSettings(QString::fromLatin1(wire::kLineSettings));
+        p.OrvaneCom->open();
+    }
+    p.Start->setEnabled(false);
+    p.Halt->setEnabled(true);
+    p.PortSel->setEnabled(false);
+    p.ShldDrvr->setEnabled(false);
+    sendCommand(*p.OrvaneCom, wire::shieldCommand(p.state.ShldMode));
+    p.Timer2->stop();
+    p.Timer1->start();
+    CleanBars(p);
+}
+
+void Halt_Click(Panel &p)
+{
+    StopScan(p);
+}
+
+void PortFailure(Panel &p, const QString &text)
+{
+    if (p.isRunning())
+        StopScan(p);
+    if (p.report)
+        p.report(text);
+}

@@ -1,0 +1,124 @@
+#include "link/commsettings.h"
+
+#include <QTest>
+
+class TestCommSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void parses_data();
+    void parses();
+    void rejects_data();
+    void rejects();
+    void portDevices_data();
+    void portDevices();
+};
+
+void TestCommSettings::parses_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("parity");
+    QTest::addColumn<int>("dataBits");
+    QTest::addColumn<int>("stopBits");
+
+    QTest::newRow("panel's own") << "9600,N,8,1" << 9600 << int(QSerialPort::NoParity) << 8
+                                 << int(QSerialPort::OneStop);
+    QTest::newRow("even, lower case") << "19200,e,7,2" << 19200 << int(QSerialPort::EvenParity)
+                                      << 7 << int(QSerialPort::TwoStop);
+    QTest::newRow("odd") << "300,O,5,1.5" << 300 << int(QSerialPort::OddParity) << 5
+                         << int(QSerialPort::OneAndHalfStop);
+    QTest::newRow("mark") << "115200,m,6,1" << 115200 << int(QSerialPort::MarkParity) << 6
+                          << int(QSerialPort::OneStop);
+    QTest::newRow("space, blanks") << " 1200 , S , 8 , 2 " << 1200 << int(QSerialPort::SpaceParity)
+                                   << 8 << int(QSerialPort::TwoStop);
+}
+
+void TestCommSettings::parses()
+{
+    QFETCH(QString, text);
+    QFETCH(int, baud);
+    QFETCH(int, parity);
+    QFETCH(int, dataBits);
+    QFETCH(int, stopBits);
+    const SettingsParse parsed = parseCommSettings(text);
+    QVERIFY2(parsed.settings, qPrintable(parsed.error));
+    QCOMPARE(parsed.settings->baud, baud);
+    QCOMPARE(int(parsed.settings->parity), parity);
+    QCOMPARE(int(parsed.settings->dataBits), dataBits);
+    QCOMPARE(int(parsed.settings->stopBits), stopBits);
+}
+
+void TestCommSettings::rejects_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("mentions");
+
+    QTest::newRow("empty") << "" << "four fields";
+    QTest::newRow("three fields") << "9600,N,8" << "four fields";
+    QTest::newRow("five fields") << "9600,N,8,1,1" << "four fields";
+    QTest::newRow("baud zero") << "0,N,8,1" << "baud rate \"0\"";
+    QTest::newRow("baud negative") << "-9600,N,8,1" << "baud rate";
+    QTest::newRow("baud text") << "fast,N,8,1" << "baud rate \"fast\"";
+    QTest::newRow("baud huge") << "99999999999,N,8,1" << "baud rate";
+    QTest::newRow("baud plus") << "+9600,N,8,1" << "baud rate";
+    QTest::newRow("parity X") << "9600,X,8,1" << "parity \"X\"";
+    QTest::newRow("parity word") << "9600,None,8,1" << "parity";
+    QTest::newRow("data 4") << "9600,N,4,1" << "data bits \"4\"";
+    QTest::newRow("data 9") << "9600,N,9,1" << "data bits";
+    QTest::newRow("stop 3") << "9600,N,8,3" << "stop bits \"3\"";
+    QTest::newRow("stop 1.0") << "9600,N,8,1.0" << "stop bits";
+    QTest::newRow("stop empty") << "9600,N,8," << "stop bits";
+}
+
+void TestCommSettings::rejects()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, mentions);
+    const SettingsParse parsed = parseCommSettings(text);
+    QVERIFY(!parsed.settings);
+    QVERIFY2(parsed.error.contains(mentions), qPrintable(parsed.error));
+}
+
+void TestCommSettings::portDevices_data()
+{
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("variable"); // value of ORVANE_COM<port>
+    QTest::addColumn<QString>("device");
+
+#ifdef Q_OS_WIN
+    QTest::newRow("Com1") << 1 << "" << "COM1";
+    QTest::newRow("Com4, variable ignored") << 4 << "/dev/ttyUSB0" << "COM4";
+#else
+    QTest::newRow("Com1 default") << 1 << "" << "/dev/ttyS0";
+    QTest::newRow("Com4 default") << 4 << "" << "/dev/ttyS3";
+    QTest::newRow("Com1 from variable") << 1 << "/dev/ttyUSB0" << "/dev/ttyUSB0";
+    QTest::newRow("Com3 from variable") << 3 << "/dev/pts/7" << "/dev/pts/7";
+#endif
+}
+
+void TestCommSettings::portDevices()
+{
+    QFETCH(int, port);
+    QFETCH(QString, variable);
+    QFETCH(QString, device);
+    QStringList asked;
+    const auto env = [&](const QString &name) {
+        asked << name;
+        return name == QStringLiteral("ORVANE_COM%1").arg(port) ? variable : QString();
+    };
+    QCOMPARE(deviceForPort(port, env), device);
+#ifndef Q_OS_WIN
+    QCOMPARE(asked, QStringList{QStringLiteral("ORVANE_COM%1").arg(port)});
+    // The real environment is read the same way.
+    const QByteArray name = QStringLiteral("ORVANE_COM%1").arg(port).toLatin1();
+    if (variable.isEmpty())
+        qunsetenv(name.constData());
+    else
+        qputenv(name.constData(), variable.toLocal8Bit());
+    QCOMPARE(deviceForPort(port), device);
+    qunsetenv(name.constData());
+#endif
+}
+
+QTEST_APPLESS_MAIN(TestCommSettings)
+#include "tst_commsettings.moc"

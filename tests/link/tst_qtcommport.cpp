@@ -1,0 +1,199 @@
+#include "link/qtcommport.h"
+
+#include "ptypair.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <sys/resource.h>
+
+namespace {
+double cpuSeconds()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
+           + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+QString failureOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const CommError &e) {
+        return e.text();
+    }
+    return {};
+}
+} // namespace
+
+class TestQtCommPort : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { qunsetenv("ORVANE_COM1"); }
+    void storedSettings();
+    void writesArriveInOrder();
+    void receiveEventWaitsForEight();
+    void inputStaysBounded();
+    void failures_data();
+    void failures();
+    void deviceInUse();
+    void hangUpIsOneFailure();
+};
+
+void TestQtCommPort::storedSettings()
+{
+    QtCommPort port;
+    QCOMPARE(port.portNumber(), 1);
+    QCOMPARE(port.settings(), QStringLiteral("9600,N,8,1"));
+    QVERIFY(!port.isOpen());
+    QCOMPARE(port.waiting(), 0);
+    QCOMPARE(CommPort::kReceiveThreshold, 8);
+    QCOMPARE(CommPort::kInputLength, 0);
+    QCOMPARE(CommPort::kInBufferSize, 1024);
+    QCOMPARE(CommPort::kOutBufferSize, 512);
+    QCOMPARE(port.portLabel(), QStringLiteral("Com1 (/dev/ttyS0)"));
+}
+
+void TestQtCommPort::writesArriveInOrder()
+{
+    Pty pty;
+    QVERIFY(pty.isValid());
+    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    QtCommPort port;
+    port.setPortNumber(1);
+    port.setSettings(QStringLiteral("9600,N,8,1"));
+    port.open();
+    QVERIFY(port.isOpen());
+    QCOMPARE(port.portLabel(), QStringLiteral("Com1 (%1)").arg(pty.path()));
+    for (const char *piece : {"d 1", "\r", "x", "\r", "s ", "A", "\r"})
+        port.write(QByteArray(piece));
+    QTest::qWait(100); // writes leave from the event loop
+    QCOMPARE(pty.receive(11, 2000), QByteArray("d 1\rx\rs A\r"));
+    port.close();
+    QVERIFY(!port.isOpen());
+}
+
+void TestQtCommPort::receiveEventWaitsForEight()
+{
+    Pty pty;
+    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    QtCommPort port;
+    port.open();
+    QSignalSpy received(&port, &CommPort::received);
+
+    pty.send("x\r\n7F");
+    QVERIFY(!received.wait(300));
+    QCOMPARE(port.waiting(), 5);
+
+    pty.send("\r\n>");
+    QVERIFY(received.wait(2000));
+    QCOMPARE(port.waiting(), 8);
+    QCOMPARE(port.takeAll(), QByteArray("x\r\n7F\r\n>"));
+    QCOMPARE(port.waiting(), 0);
+
+    // A short remainder is kept and leads the next reply.
+    pty.send("\r\n");
+    QVERIFY(!received.wait(200));
+    pty.send("x\r\n41\r\n>");
+    QVERIFY(received.wait(2000));
+    QTRY_COMPARE(port.waiting(), 10);
+    QCOMPARE(port.takeAll(), QByteArray("\r\nx\r\n41\r\n>"));
+}
+
+void TestQtCommPort::inputStaysBounded()
+{
+    Pty pty;
+    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    QtCommPort port;
+    port.open();
+    pty.send(QByteArray(3000, 'z'));
+    QTest::qWait(300);
+    QVERIFY(port.waiting() <= CommPort::kInBufferSize);
+    QVERIFY(port.waiting() >= CommPort::kReceiveThreshold);
+    // What the buffer could not hold is still there once room is made.
+    qsizetype total = 0;
+    for (int i = 0; i < 50 && total < 3000; ++i) {
+        total += port.takeAll().size();
+        QTest::qWait(20);
+    }
+    QCOMPARE(total, 3000);
+}
+
+void TestQtCommPort::failures_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<int>("step"); // 0 open, 1 settings, 2 write closed, 3 port number
+    QTest::addColumn<QStringList>("mentions");
+
+    QTest::newRow("missing device") << "/nonexistent/ttyX" << 0
+                                    << QStringList{"Com1 (/nonexistent/ttyX)", "cannot open",
+                                                   "No such file or directory"};
+    QTest::newRow("bad parity") << "" << 1 << QStringList{"Com1", "invalid line settings", "parity"};
+    QTest::newRow("write while closed") << "" << 2 << QStringList{"Com1", "cannot write", "not open"};
+    QTest::newRow("port number 0") << "" << 3 << QStringList{"Com0", "no such port number"};
+}
+
+void TestQtCommPort::failures()
+{
+    QFETCH(QString, device);
+    QFETCH(int, step);
+    QFETCH(QStringList, mentions);
+    if (!device.isEmpty())
+        qputenv("ORVANE_COM1", device.toLocal8Bit());
+    QtCommPort port;
+    const QString text = failureOf([&] {
+        switch (step) {
+        case 0: port.open(); break;
+        case 1: port.setSettings(QStringLiteral("9600,X,8,1")); break;
+        case 2: port.write("x"); break;
+        default: port.setPortNumber(0); break;
+        }
+    });
+    for (const QString &part : mentions)
+        QVERIFY2(text.contains(part), qPrintable(text));
+    QVERIFY(!port.isOpen());
+    QCOMPARE(port.settings(), QStringLiteral("9600,N,8,1"));
+}
+
+void TestQtCommPort::deviceInUse()
+{
+    Pty pty;
+    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    QtCommPort first;
+    first.open();
+    QtCommPort second;
+    const QString text = failureOf([&] { second.open(); });
+    QVERIFY2(text.contains(QStringLiteral("Com1 (%1): cannot open: ").arg(pty.path())), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("in use")), qPrintable(text));
+    QVERIFY(!second.isOpen());
+    QVERIFY(first.isOpen());
+}
+
+void TestQtCommPort::hangUpIsOneFailure()
+{
+    Pty pty;
+    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    QtCommPort port;
+    port.open();
+    QSignalSpy failed(&port, &CommPort::failed);
+    QSignalSpy received(&port, &CommPort::received);
+
+    pty.hangUp();
+    QVERIFY(failed.wait(2000));
+    const double cpuBefore = cpuSeconds();
+    QTest::qWait(500);
+    const double cpuUsed = cpuSeconds() - cpuBefore;
+
+    QCOMPARE(failed.size(), 1);
+    const QString text = failed.at(0).at(0).toString();
+    QVERIFY2(text.startsWith(QStringLiteral("Com1 (%1): the connection was lost").arg(pty.path())),
+             qPrintable(text));
+    QVERIFY(!port.isOpen());
+    QCOMPARE(received.size(), 0);
+    // No busy loop once the failure has been told.
+    QVERIFY2(cpuUsed < 0.1, qPrintable(QString::number(cpuUsed)));
+}
+
+QTEST_GUILESS_MAIN(TestQtCommPort)
+#include "tst_qtcommport.moc"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/orvane.h"
+#include "chart/chartsurface.h"
+#include "fakecommport.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+
+// The real main window over a fake serial component, with failures collected.
+struct PanelFixture {
+    PanelFixture()
+        : port(new FakeCommPort),
+          window(std::make_unique<Orvane>(port, [this](const QString &t) { reports << t; }))
+    {
+    }
+
+    Panel &p() { return window->panel(); }
+    QAction *item(const char *name) { return window->findChild<QAction *>(QString::fromLatin1(name)); }
+    QLabel *label(const char *name) { return window->findChild<QLabel *>(QString::fromLatin1(name)); }
+    // A menu click as the user makes it, through the window's own wiring.
+    void click(const char *name) { item(name)->trigger(); }
+    QColor pixel(int x, int y) const { return window->panel().Chart->image().pixelColor(x, y); }
+    int armedTimers() { return int(p().Timer1->isActive()) + int(p().Timer2->isActive()); }
+
+    FakeCommPort *port;
+    QStringList reports;
+    std::unique_ptr<Orvane> window;
+};
