@@ -28,6 +28,17 @@ struct PanelFixture {
     void click(const char *name) { item(name)->trigger(); }
     QColor pixel(int x, int y) const { return window->panel().Chart->image().pixelColor(x, y); }
     int armedTimers() { return int(p().Timer1->isActive()) + int(p().Timer2->isActive()); }
+    // A timer's tick, delivered through the window's wiring as the event loop would.
+    void tick(QTimer *timer) { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }
+    // Sets exactly these channels' menu marks, without the toggles' side effects.
+    void choose(std::initializer_list<int> channels)
+    {
+        for (QAction *a : p().channelItems)
+            a->setChecked(false);
+        for (int c : channels)
+            p().channelItems[c]->setChecked(true);
+    }
+    QString sent() const { return QString::fromLatin1(port->sent()); }
 
     FakeCommPort *port;
     QStringList reports;

@@ -1,0 +1,137 @@
+#include "panelfixture.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+// Random sequences of clicks, ticks and arrivals, against the panel's invariants.
+class TestRandomized : public QObject {
+    Q_OBJECT
+private slots:
+    void invariantsHold();
+};
+
+namespace {
+const char *const kMenuItems[] = {"ComPort1", "ComPort2", "ComPort3", "ComPort4", "SDON",
+                                  "SDOFF",    "Norm",     "Inv",      "ElAllOn",  "ElAllOff"};
+
+QString violation(PanelFixture &f)
+{
+    Panel &p = f.p();
+    const bool running = p.Halt->isEnabled();
+    if (f.armedTimers() != (running ? 1 : 0))
+        return QStringLiteral("%1 timers armed, running %2").arg(f.armedTimers()).arg(running);
+    if (f.port->isOpen() != running)
+        return QStringLiteral("port open %1, running %2").arg(f.port->isOpen()).arg(running);
+    if (p.PortSel->isEnabled() == running || p.ShldDrvr->isEnabled() == running)
+        return QStringLiteral("port menus enabled while running");
+    for (int c = 0; c < kChannelCount; ++c) {
+        const bool checked = p.channelItems[c]->isChecked();
+        if (checked == p.valueLabels[c]->isHidden() || checked == p.nameLabels[c]->isHidden())
+            return QStringLiteral("channel %1 marks and labels disagree").arg(c);
+    }
+    if (p.chosen().none() && p.Start->isEnabled())
+        return QStringLiteral("Run enabled with no channel chosen");
+    if (p.state.ChanIdx < 0 || p.state.ChanIdx > 17)
+        return QStringLiteral("ChanIdx %1").arg(p.state.ChanIdx);
+    if (!QList<qint16>{1, 2, 4, 8, 16}.contains(p.state.ZoomMag))
+        return QStringLiteral("ZoomMag %1").arg(p.state.ZoomMag);
+    if (p.Mag->text() != QString::number(p.state.ZoomMag))
+        return QStringLiteral("Mag shows %1").arg(p.Mag->text());
+    if ((p.state.ZoomMag == 1) != p.HScroll->isHidden())
+        return QStringLiteral("scroll bar shown at magnification %1").arg(p.state.ZoomMag);
+    int ports = 0;
+    for (QAction *a : p.ComPort)
+        ports += a->isChecked();
+    if (ports != 1 || !p.ComPort[p.state.PortIdx]->isChecked())
+        return QStringLiteral("port marks disagree with PortIdx");
+    if (p.SDON->isChecked() == p.SDOFF->isChecked() || p.Norm->isChecked() == p.Inv->isChecked())
+        return QStringLiteral("paired marks disagree");
+    return {};
+}
+
+QByteArray randomBytes(QRandomGenerator &rng)
+{
+    QByteArray bytes(int(rng.bounded(1, 20)), Qt::Uninitialized);
+    for (char &c : bytes)
+        c = char(rng.bounded(256));
+    return bytes;
+}
+} // namespace
+
+void TestRandomized::invariantsHold()
+{
+    const quint32 seed = qEnvironmentVariableIsSet("ORVANE_RANDOM_SEED")
+                             ? quint32(qEnvironmentVariableIntValue("ORVANE_RANDOM_SEED"))
+                             : 20261207u;
+    QRandomGenerator rng(seed);
+    const int sequences = 2000;
+    int steps = 0;
+    int drawn = 0;
+    qsizetype reported = 0;
+    for (int s = 0; s < sequences; ++s) {
+        PanelFixture f;
+        Panel &p = f.p();
+        const int length = int(rng.bounded(20, 120));
+        for (int i = 0; i < length; ++i, ++steps) {
+            const int action = int(rng.bounded(100));
+            const QString before = p.valueLabels[p.state.ChanIdx]->text();
+            const qsizetype reportsBefore = f.reports.size();
+            if (action < 8) {
+                p.Start->click();
+            } else if (action < 12) {
+                f.port->writeFailure.clear(); // the cable is back
+                p.Halt->click();
+            } else if (action < 16) {
+                p.ZoomIn->click();
+            } else if (action < 20) {
+                p.ZoomOut->click();
+            } else if (action < 23) {
+                if (p.HScroll->isVisible() || !p.HScroll->isHidden())
+                    p.HScroll->setValue(int(rng.bounded(256)));
+            } else if (action < 33) {
+                const char *name = kMenuItems[rng.bounded(int(std::size(kMenuItems)))];
+                const bool portMenu = QByteArray(name).startsWith("ComPort") || QByteArray(name).startsWith("SD");
+                if (!portMenu || p.PortSel->isEnabled())
+                    f.click(name);
+            } else if (action < 45) {
+                f.click(kChannels[rng.bounded(kChannelCount)].menuItem);
+            } else if (action < 75) {
+                if (p.Timer1->isActive())
+                    f.tick(p.Timer1);
+                else if (p.Timer2->isActive())
+                    f.tick(p.Timer2);
+            } else if (action < 88) {
+                if (f.port->isOpen()) {
+                    const int value = int(rng.bounded(256));
+                    f.port->feed(QByteArray("x\r\n") + QByteArray::number(value, 16).rightJustified(2, '0') + "\r\n>");
+                    drawn += p.valueLabels[p.state.ChanIdx]->text() != before;
+                }
+            } else if (action < 97) {
+                if (f.port->isOpen())
+                    f.port->feed(randomBytes(rng));
+            } else if (action < 98) {
+                if (f.port->isOpen())
+                    f.port->loseDevice(QStringLiteral("Input/output error"));
+            } else {
+                f.port->writeFailure = QStringLiteral("Input/output error");
+            }
+            QString broken = violation(f);
+            // A failure is told once, and only as it ends a run.
+            if (f.reports.size() > reportsBefore + 1)
+                broken = QStringLiteral("several reports for one action");
+            else if (f.reports.size() > reportsBefore && p.Halt->isEnabled())
+                broken = QStringLiteral("a failure was reported but the run goes on");
+            if (!broken.isEmpty())
+                QFAIL(qPrintable(QStringLiteral("seed %1, sequence %2, step %3: %4")
+                                     .arg(seed).arg(s).arg(i).arg(broken)));
+        }
+        reported += f.reports.size();
+    }
+    qInfo("%d steps in %d sequences, %d values drawn, %d failures reported", steps, sequences,
+          drawn, int(reported));
+    QVERIFY(drawn > 1000);
+    QVERIFY(reported > 100);
+}
+
+QTEST_MAIN(TestRandomized)
+#include "tst_randomized.moc"

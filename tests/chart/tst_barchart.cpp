@@ -1,0 +1,207 @@
+#include "panelfixture.h"
+
+#include "chart/barchart.h"
+#include "scan/decoder.h"
+
+#include <QTest>
+
+namespace {
+QByteArray reply(int value)
+{
+    return QByteArray("x\r\n") + QByteArray::number(value, 16).toUpper().rightJustified(2, '0')
+           + QByteArray("\r\n>");
+}
+
+// Pixels of the bar in row `channel`, counted from the chart's left edge.
+int barPixels(PanelFixture &f, int channel, QColor *colour = nullptr)
+{
+    const int y = 20 * channel + 6;
+    int x = 53;
+    const QColor first = f.pixel(x, y);
+    while (x < 399 && f.pixel(x, y) != QColor(Qt::white))
+        ++x;
+    if (colour)
+        *colour = first;
+    return x - 53;
+}
+} // namespace
+
+class TestBarChart : public QObject {
+    Q_OBJECT
+private slots:
+    void bars_data();
+    void bars();
+    void barLength_data();
+    void barLength();
+    void unchosenChannelOnlyErases();
+    void bursts_data();
+    void bursts();
+    void colourComesFirstOnEveryEvent();
+    void cleanBarsBlanksEveryRow();
+};
+
+void TestBarChart::bars_data()
+{
+    QTest::addColumn<int>("zoomIns");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<bool>("inverted");
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("raw");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<QString>("label");
+
+    QTest::newRow("255 at 1x") << 0 << 0 << false << 1 << 255 << 340 << "255";
+    QTest::newRow("7F at 1x") << 0 << 0 << false << 2 << 0x7F << 170 << "127";
+    QTest::newRow("0 at 1x") << 0 << 0 << false << 3 << 0 << 0 << "0";
+    QTest::newRow("15 at 16x") << 4 << 0 << false << 4 << 15 << 320 << "15";
+    QTest::newRow("16 at 16x") << 4 << 0 << false << 5 << 16 << 340 << "16";
+    QTest::newRow("100 at 2x offset 100") << 1 << 100 << false << 6 << 100 << 0 << "100";
+    QTest::newRow("160 at 2x offset 100") << 1 << 100 << false << 7 << 160 << 160 << "160";
+    QTest::newRow("255 at 2x offset 100") << 1 << 100 << false << 8 << 255 << 340 << "255";
+    QTest::newRow("below offset") << 1 << 100 << false << 17 << 40 << 0 << "40";
+    QTest::newRow("inverted 0") << 0 << 0 << true << 10 << 0 << 340 << "255";
+    QTest::newRow("inverted 255") << 0 << 0 << true << 11 << 255 << 0 << "0";
+    QTest::newRow("inverted 7F") << 0 << 0 << true << 12 << 0x7F << 171 << "128";
+    QTest::newRow("inverted at 4x offset 20") << 2 << 20 << true << 13 << 200 << 187 << "55";
+}
+
+void TestBarChart::bars()
+{
+    QFETCH(int, zoomIns);
+    QFETCH(int, offset);
+    QFETCH(bool, inverted);
+    QFETCH(int, channel);
+    QFETCH(int, raw);
+    QFETCH(int, pixels);
+    QFETCH(QString, label);
+
+    PanelFixture f;
+    for (int i = 0; i < zoomIns; ++i)
+        f.p().ZoomIn->click();
+    f.p().HScroll->setValue(offset);
+    if (inverted)
+        f.click("Inv");
+    f.p().state.ChanIdx = qint16(channel);
+    f.port->open();
+    f.port->feed(reply(raw));
+
+    QColor colour;
+    QCOMPARE(barPixels(f, channel, &colour), pixels);
+    const Rgb rgb = barColour(channel);
+    if (pixels > 0)
+        QCOMPARE(colour, QColor(rgb.red, rgb.green, rgb.blue));
+    QCOMPARE(f.p().valueLabels[channel]->text(), label);
+    // The bar keeps to its own row: the gap below stays white.
+    QCOMPARE(f.pixel(60, 20 * channel + 13), QColor(Qt::white));
+    QCOMPARE(f.pixel(60, 20 * channel), pixels > 7 ? colour : QColor(Qt::white));
+    QCOMPARE(f.port->waiting(), 0);
+}
+
+void TestBarChart::barLength_data()
+{
+    QTest::addColumn<double>("v");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<double>("twips");
+
+    QTest::newRow("full at 1x") << 255.0 << 1 << 0 << 5100.0;
+    QTest::newRow("15 at 16x") << 15.0 << 16 << 0 << 4800.0;
+    QTest::newRow("16 at 16x clamps") << 16.0 << 16 << 0 << 5100.0;
+    QTest::newRow("160 at 2x offset 100") << 160.0 << 2 << 100 << 2400.0;
+    QTest::newRow("255 at 2x offset 100 clamps") << 255.0 << 2 << 100 << 5100.0;
+    QTest::newRow("below offset") << 3.0 << 16 << 255 << 0.0;
+}
+
+void TestBarChart::barLength()
+{
+    QFETCH(double, v);
+    QFETCH(int, zoom);
+    QFETCH(int, offset);
+    QFETCH(double, twips);
+    QCOMPARE(chart::barLength(v, qint16(zoom), offset), twips);
+}
+
+void TestBarChart::unchosenChannelOnlyErases()
+{
+    PanelFixture f;
+    f.port->open();
+    f.p().state.ChanIdx = 9;
+    f.port->feed(reply(200));
+    QCOMPARE(f.p().valueLabels[9]->text(), QStringLiteral("200"));
+    QCOMPARE(f.pixel(60, 186), QColor(6, 214, 6));
+
+    f.p().channelItems[9]->setChecked(false);
+    f.port->feed(reply(50));
+    QCOMPARE(barPixels(f, 9), 0);
+    QCOMPARE(f.p().valueLabels[9]->text(), QStringLiteral("200"));
+}
+
+void TestBarChart::bursts_data()
+{
+    QTest::addColumn<QList<QByteArray>>("arrivals");
+    QTest::addColumn<QString>("label"); // of channel 2 afterwards
+
+    QTest::newRow("one reply") << QList<QByteArray>{reply(0x41)} << "65";
+    QTest::newRow("place 8 not >") << QList<QByteArray>{"x\r\n7F\r\n<"} << "0";
+    QTest::newRow("nine, > at 9") << QList<QByteArray>{"x\r\n7F\r\n\r>"} << "0";
+    QTest::newRow("leftover spoils the next") << QList<QByteArray>{"\r\n", reply(0x41)} << "0";
+    QTest::newRow("leftover, then a clean reply")
+        << QList<QByteArray>{"\r\n", reply(0x41), reply(0x42)} << "66";
+    QTest::newRow("leftover joins into a reply") << QList<QByteArray>{"x\r\n", "2A\r\n>"} << "42";
+    QTest::newRow("split reply") << QList<QByteArray>{"x\r\n7", "F\r\n>"} << "127";
+    QTest::newRow("CR LF in places 4-5") << QList<QByteArray>{"x\r\n\r\n\r\n>"} << "0";
+    QTest::newRow("garbage digits") << QList<QByteArray>{"x\r\nZZ\r\n>", reply(9)} << "9";
+    QTest::newRow("high bytes") << QList<QByteArray>{QByteArray("\xff\x80\x00" "C8\x00\xfe>", 8)}
+                                << "200";
+}
+
+void TestBarChart::bursts()
+{
+    QFETCH(QList<QByteArray>, arrivals);
+    QFETCH(QString, label);
+
+    PanelFixture f;
+    f.port->open();
+    f.p().state.ChanIdx = 2;
+    for (const QByteArray &bytes : arrivals)
+        f.port->feed(bytes);
+    QCOMPARE(f.p().valueLabels[2]->text(), label);
+    QCOMPARE(barPixels(f, 2), qRound((800 + 20 * label.toInt()) / 15.0) - 53);
+    QVERIFY(f.reports.isEmpty());
+}
+
+void TestBarChart::colourComesFirstOnEveryEvent()
+{
+    PanelFixture f;
+    f.port->open();
+    f.p().state.ChanIdx = 9;
+    const QImage before = f.p().Chart->image();
+    OrvaneCom_OnComm(f.p());
+    QCOMPARE(f.p().BarRgb, (Rgb{6, 214, 6}));
+    QCOMPARE(f.p().Chart->image(), before);
+    f.p().state.ChanIdx = 4;
+    f.port->feed("no reply");
+    QCOMPARE(f.p().BarRgb, (Rgb{152, 24, 88}));
+    QCOMPARE(f.p().Chart->image(), before);
+}
+
+void TestBarChart::cleanBarsBlanksEveryRow()
+{
+    PanelFixture f;
+    f.port->open();
+    for (int c = 0; c < kChannelCount; ++c) {
+        f.p().state.ChanIdx = qint16(c);
+        f.port->feed(reply(255));
+    }
+    QCOMPARE(barPixels(f, 17), 340);
+    CleanBars(f.p());
+    QImage blank(f.p().Chart->image().size(), QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QCOMPARE(f.p().Chart->image(), blank);
+    // The values stay; only the bars go.
+    QCOMPARE(f.p().valueLabels[17]->text(), QStringLiteral("255"));
+    QVERIFY(f.p().Start->isEnabled());
+}
+
+QTEST_MAIN(TestBarChart)
+#include "tst_barchart.moc"
