@@ -1,0 +1,41 @@
+#pragma once
+
+#include "board_model.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace boardsim {
+
+struct Options
+{
+    static constexpr std::uint64_t kDefaultSeed = 1;
+
+    std::string linkPath;
+    std::string logPath;
+    int delayMs = 0;
+    int splitMs = -1; // < 0: one write per reply
+    unsigned drop = 0; // 0: never
+    unsigned garbage = 0;
+    unsigned hangupAfter = 0; // 0: never
+    bool silent = false;
+    double floodSeconds = 0.0; // 0: no flood
+    std::uint64_t seed = kDefaultSeed;
+    std::array<std::optional<std::uint8_t>, kChannelCount> fixed{};
+};
+
+struct ParsedArgs
+{
+    enum class Status { Run, Help, Error };
+    Status status = Status::Run;
+    Options options;
+    std::string error; // one line, names the option
+};
+
+ParsedArgs parseArgs(const std::vector<std::string> &args);
+std::string usageText();
+
+} // namespace boardsim

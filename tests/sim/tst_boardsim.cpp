@@ -1,0 +1,530 @@
+#include "board_model.h"
+#include "protocol.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+using namespace boardsim;
+
+namespace {
+
+// Written out here rather than taken from the simulator, so a slip on either side shows.
+constexpr char kCodes[] = "0123456789ABCDEFVP";
+
+QByteArray replyFor(int value)
+{
+    return "x\r\n" + QByteArray::number(value, 16).toUpper().rightJustified(2, '0') + "\r\n>";
+}
+
+int readingOf(const QByteArray &reply)
+{
+    bool ok = false;
+    const int value = reply.mid(3, 2).toInt(&ok, 16);
+    return reply.size() == 8 && reply.endsWith('>') && ok ? value : -1000;
+}
+
+// Distinct per channel, and uses hex letters.
+int valueFor(int channel) { return (0x0B + 0x2D * channel) & 0xFF; }
+
+QStringList valueArgs()
+{
+    QStringList args;
+    for (int channel = 0; channel < 18; ++channel)
+        args << "--value" << QString("%1=%2").arg(channel).arg(valueFor(channel));
+    return args;
+}
+
+double monotonic()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+// One simulator process and our end of its line, driven with plain termios.
+class Sim
+{
+public:
+    explicit Sim(QStringList args, const QString &log = {})
+        : logPath_(log.isEmpty() ? dir_.filePath("sim.log") : log)
+    {
+        process_.start(BOARDSIM_PATH, args << "--log" << logPath_);
+        QElapsedTimer timer;
+        timer.start();
+        while (!process_.canReadLine() && process_.state() != QProcess::NotRunning && timer.elapsed() < 5000)
+            process_.waitForReadyRead(100);
+        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+
+    ~Sim()
+    {
+        closeDevice();
+        process_.kill();
+        process_.waitForFinished();
+    }
+
+    QString device() const { return device_; }
+    QProcess &process() { return process_; }
+    bool lost() const { return lost_; }
+    bool send(const QByteArray &bytes) { return ::write(fd_, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
+
+    void closeDevice()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+    bool openDevice()
+    {
+        fd_ = ::open(QFile::encodeName(device_).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        termios tio{};
+        if (fd_ < 0 || tcgetattr(fd_, &tio) != 0)
+            return false;
+        cfmakeraw(&tio);
+        return tcsetattr(fd_, TCSANOW, &tio) == 0;
+    }
+
+    // Up to `count` bytes, giving up after `quietMs` without one; returns how
+    // many arrived, keeping them in `sink` if given.
+    qsizetype read(qsizetype count, int quietMs, QByteArray *sink)
+    {
+        qsizetype total = 0;
+        QElapsedTimer quiet;
+        quiet.start();
+        while (total < count && quiet.elapsed() < quietMs) {
+            pollfd p{fd_, POLLIN, 0};
+            char buffer[4096];
+            if (::poll(&p, 1, 10) <= 0)
+                continue;
+            const ssize_t n = ::read(fd_, buffer, size_t(std::min<qsizetype>(sizeof buffer, count - total)));
+            if (n == 0 || (n < 0 && errno == EIO)) {
+                lost_ = true;
+                break;
+            }
+            if (n > 0 && sink)
+                sink->append(buffer, n);
+            total += std::max<ssize_t>(n, 0);
+            quiet.restart();
+        }
+        return total;
+    }
+
+    QByteArray read(qsizetype count, int quietMs)
+    {
+        QByteArray data;
+        read(count, quietMs, &data);
+        return data;
+    }
+
+    QStringList log()
+    {
+        QFile file(logPath_);
+        const bool toStdout = logPath_ == "-";
+        if (!toStdout && !file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLatin1(toStdout ? process_.readAllStandardOutput() : file.readAll())
+            .split('\n', Qt::SkipEmptyParts);
+    }
+
+    QStringList events()
+    {
+        QStringList out;
+        for (const QString &line : log())
+            out << line.section(' ', 1);
+        return out;
+    }
+
+    bool waitForEvent(const QString &event, int count = 1)
+    {
+        QElapsedTimer timer;
+        for (timer.start(); events().count(event) < count; QTest::qWait(10)) {
+            if (timer.elapsed() > 5000)
+                return false;
+        }
+        return true;
+    }
+
+    int stop(int signal = SIGTERM)
+    {
+        ::kill(pid_t(process_.processId()), signal);
+        const bool exited = process_.waitForFinished(5000) && process_.exitStatus() == QProcess::NormalExit;
+        return exited ? process_.exitCode() : -1;
+    }
+
+    long cpuMs()
+    {
+        QFile stat(QString("/proc/%1/stat").arg(process_.processId()));
+        if (!stat.open(QIODevice::ReadOnly))
+            return -1;
+        const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
+        return (fields.value(12).toLong() + fields.value(13).toLong()) * 1000 / sysconf(_SC_CLK_TCK);
+    }
+
+private:
+    QTemporaryDir dir_;
+    QString logPath_;
+    QProcess process_;
+    QString device_;
+    int fd_ = -1;
+    bool lost_ = false;
+};
+
+} // namespace
+
+class TestBoardSim : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Accepted commands are covered end to end below; here the near misses.
+    void parseRejects_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        for (const char *line : {"", "X", "x ", " x", "xx", "d", "d 2", "d  1", "d1", "s", "s ", "s G", "s 10",
+                                 "s  3", "S 3", "s 3 ", "x\n", "\nx", "\x01"})
+            QTest::addRow("'%s'", QByteArray(line).toPercentEncoding(" ").constData()) << QByteArray(line);
+    }
+
+    void parseRejects()
+    {
+        QFETCH(QByteArray, line);
+        const Command command = parseCommand(std::string_view(line.constData(), size_t(line.size())));
+        QCOMPARE(int(command.kind), int(CommandKind::Unknown));
+    }
+
+    void model_data()
+    {
+        QTest::addColumn<int>("channel");
+        for (int channel = 0; channel < 18; ++channel)
+            QTest::newRow(channelName(channel).data()) << channel;
+    }
+
+    void model()
+    {
+        QFETCH(int, channel);
+        BoardModel model(3);
+        const double start = model.level(channel, 0.0, false);
+        double previous = start, peak = start;
+        QSet<int> seen;
+        for (double t = 0.0; t < 90.0; t += 0.05) {
+            const double level = model.level(channel, t, false);
+            const double shift = model.level(channel, t, true) - level;
+            const int reading = model.read(channel, t, t > 45.0);
+            seen << reading;
+            QVERIFY(std::abs(reading - std::round(level + (t > 45.0 ? shift : 0.0))) <= 2.0);
+            QVERIFY(level >= 2.0 && level + shift <= 253.0); // noise never needs clamping
+            if (isElectrode(channel)) {
+                QVERIFY2(std::abs(level - previous) <= 6.0, qPrintable(QString("jump at %1 s").arg(t)));
+                QVERIFY2(shift >= 30.0 && shift <= 60.0, qPrintable(QString::number(shift)));
+            } else {
+                QVERIFY(level == start && shift == 0.0);
+            }
+            previous = level;
+            peak = std::max(peak, level);
+        }
+        QVERIFY(seen.size() >= 2); // some noise, not a dead value
+        if (isElectrode(channel)) // the hand reaches every electrode
+            QVERIFY2(peak - start >= 40.0, qPrintable(QString::number(peak - start)));
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArrayList>("writes");
+        QTest::addColumn<QByteArray>("expected"); // the answers, without garbage
+        QTest::addColumn<int>("garbage");         // random bytes after each answer
+
+        QByteArray upper, lower, upperAnswers, lowerAnswers, sixReadings;
+        for (int channel = 0; channel < 18; ++channel) {
+            upper += QByteArray("s ") + kCodes[channel] + "\rx\r";
+            upperAnswers += replyFor(valueFor(channel));
+            if (channel >= 10) {
+                lower += QByteArray("s ") + char(kCodes[channel] | 0x20) + "\rx\r";
+                lowerAnswers += replyFor(valueFor(channel));
+            }
+            if (channel >= 1 && channel <= 6)
+                sixReadings += "s " + QByteArray::number(channel) + "\rx\r";
+        }
+        const auto answers = [](std::initializer_list<int> channels) {
+            QByteArray out;
+            for (const int channel : channels)
+                out += replyFor(valueFor(channel));
+            return out;
+        };
+        QByteArrayList bytes;
+        for (const char c : QByteArray("s 7\rx\r"))
+            bytes << QByteArray(1, c);
+        const QStringList values = valueArgs();
+
+        QTest::newRow("every select code") << values << QByteArrayList{upper} << upperAnswers << 0;
+        QTest::newRow("lower-case codes") << values << QByteArrayList{lower} << lowerAnswers << 0;
+        QTest::newRow("channel 0 at start") << values << QByteArrayList{"x\r"} << answers({0}) << 0;
+        QTest::newRow("s, d, unknown unanswered")
+            << values << QByteArrayList{"s 3\rd 1\rd 0\rs a\rbogus\r\r", "x\r"} << answers({10}) << 0;
+        QTest::newRow("byte by byte") << values << bytes << answers({7}) << 0;
+        QTest::newRow("CR comes later") << values << QByteArrayList{"s 9\rx", "\r"} << answers({9}) << 0;
+        QTest::newRow("overlong junk") << values << QByteArrayList{QByteArray(300, 'j'), "\rs P\rx\r"}
+                                       << answers({17}) << 0;
+        QTest::newRow("drop every one") << (values + QStringList{"--drop", "1"}) << QByteArrayList{sixReadings}
+                                        << QByteArray() << 0;
+        QTest::newRow("drop every 2nd") << (values + QStringList{"--drop", "2"}) << QByteArrayList{sixReadings}
+                                        << answers({1, 3, 5}) << 0;
+        QTest::newRow("drop every 4th") << (values + QStringList{"--drop", "4"}) << QByteArrayList{sixReadings}
+                                        << answers({1, 2, 3, 5, 6}) << 0;
+        QTest::newRow("silent") << (values + QStringList{"--silent"}) << QByteArrayList{sixReadings}
+                                << QByteArray() << 0;
+        QTest::newRow("garbage 1") << (values + QStringList{"--garbage", "1"}) << QByteArrayList{"s 1\rx\rs 2\rx\r"}
+                                   << answers({1, 2}) << 1;
+        QTest::newRow("garbage 300") << (values + QStringList{"--garbage", "300"})
+                                     << QByteArrayList{"s 1\rx\rs 2\rx\r"} << answers({1, 2}) << 300;
+    }
+
+    void answers()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArrayList, writes);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, garbage);
+        Sim sim(args);
+        QVERIFY(sim.openDevice());
+        for (const QByteArray &chunk : writes) {
+            QVERIFY(sim.send(chunk));
+            QTest::qWait(15);
+        }
+        const qsizetype count = expected.size() / 8;
+        const QByteArray got = sim.read(count * (8 + garbage) + 1, 300);
+        QCOMPARE(got.size(), count * (8 + garbage));
+        QByteArray answers;
+        for (qsizetype i = 0; i < count; ++i)
+            answers += got.mid(i * (8 + garbage), 8);
+        QCOMPARE(answers, expected);
+        QCOMPARE(sim.events().filter(QRegularExpression("^tx \\d+ [0-9A-F]{2}$")).size(), count);
+    }
+
+    void shieldShiftsElectrodes()
+    {
+        Sim sim({});
+        QVERIFY(sim.openDevice());
+        const auto averageShift = [&](const QByteArray &select) {
+            sim.send(select);
+            double sum = 0.0;
+            for (int i = 0; i < 10; ++i) {
+                sim.send("d 0\rx\r");
+                const int off = readingOf(sim.read(8, 2000));
+                sim.send("d 1\rx\r");
+                sum += readingOf(sim.read(8, 2000)) - off;
+            }
+            return sum / 10.0;
+        };
+        const double electrode = averageShift("s 5\r");
+        QVERIFY2(electrode >= 30.0 && electrode <= 60.0, qPrintable(QString::number(electrode)));
+        const double supply = averageShift("s V\r");
+        QVERIFY2(std::abs(supply) <= 3.0, qPrintable(QString::number(supply)));
+    }
+
+    void delayKeepsOrderAndReading()
+    {
+        Sim sim({"--delay", "300", "--value", "all=0x5A"});
+        QVERIFY(sim.openDevice());
+        const double sent = monotonic();
+        QVERIFY(sim.send("x\rs 1\rx\r"));
+        QCOMPARE(sim.read(16, 3000), replyFor(0x5A) + replyFor(0x5A));
+        QVERIFY(monotonic() - sent >= 0.299);
+        QVERIFY(sim.waitForEvent("tx 1 5A"));
+        // Later commands are read while the first answer is still waiting.
+        QCOMPARE(sim.events(), QStringList({"opened", "rx x", "rx s 1", "rx x", "tx 0 5A", "tx 1 5A"}));
+        const QStringList log = sim.log();
+        const auto at = [&](int i) { return log[i].section(' ', 0, 0).toDouble(); };
+        QVERIFY(at(4) - at(1) >= 0.2999 && at(5) - at(3) >= 0.2999);
+    }
+
+    void splitReply()
+    {
+        Sim sim({"--split", "300", "--value", "all=0xC3"});
+        QVERIFY(sim.openDevice());
+        QVERIFY(sim.send("x\r"));
+        QCOMPARE(sim.read(4, 2000), replyFor(0xC3).left(4));
+        QCOMPARE(sim.read(1, 100), QByteArray());
+        QCOMPARE(sim.read(4, 2000), replyFor(0xC3).mid(4));
+    }
+
+    void hangupAfterLoggingToStdout()
+    {
+        Sim sim({"--hangup-after", "3", "--value", "all=0x10"}, "-");
+        QVERIFY(sim.device().startsWith("/dev/"));
+        QVERIFY(sim.openDevice());
+        QVERIFY(sim.send("x\r"));
+        QCOMPARE(sim.read(8, 2000), replyFor(0x10));
+        QVERIFY(sim.send("s 2\r"));
+        QTest::qWait(50);
+        QVERIFY(sim.send("x\r"));
+        QCOMPARE(sim.read(1, 3000), QByteArray());
+        QVERIFY(sim.lost());
+        QVERIFY(sim.process().waitForFinished(5000));
+        QCOMPARE(sim.process().exitCode(), 0);
+        QCOMPARE(sim.events(), QStringList({"opened", "rx x", "tx 0 10", "rx s 2", "rx x", "hangup"}));
+    }
+
+    void floodThenNormal()
+    {
+        Sim sim({"--flood", "0.4", "--value", "all=0x33"});
+        QVERIFY(sim.openDevice());
+        QVERIFY(sim.send("x\r"));
+        QVERIFY(sim.read(1 << 30, 300, nullptr) > 1000);
+        QVERIFY(sim.waitForEvent("flood-end"));
+        sim.read(1 << 30, 100, nullptr);
+        QVERIFY(sim.send("x\r"));
+        QCOMPARE(sim.read(9, 300), replyFor(0x33));
+        QCOMPARE(sim.events(),
+                 QStringList({"opened", "rx x", "flood-start", "drop 0 33", "flood-end", "rx x", "tx 0 33"}));
+    }
+
+    void idleCpu_data()
+    {
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QByteArray>("input");
+        QTest::newRow("port closed") << false << QByteArray();
+        QTest::newRow("port open, quiet") << true << QByteArray();
+        QTest::newRow("line full, answer due") << true << QByteArray("x\r");
+    }
+
+    void idleCpu()
+    {
+        QFETCH(bool, open);
+        QFETCH(QByteArray, input);
+        Sim sim({"--garbage", "65536"});
+        if (sim.cpuMs() < 0)
+            QSKIP("needs /proc");
+        QVERIFY(!open || (sim.openDevice() && sim.send(input)));
+        QTest::qWait(100);
+        const long before = sim.cpuMs();
+        QTest::qWait(500);
+        const long used = sim.cpuMs() - before;
+        QVERIFY2(used < 100, qPrintable(QString::number(used))); // spinning would burn ~500
+    }
+
+    void logAcrossReopen()
+    {
+        const double started = monotonic();
+        Sim sim({"--value", "5=0x9C"});
+        QVERIFY(sim.openDevice());
+        QVERIFY(sim.send("s 5\rx\r"));
+        QCOMPARE(sim.read(8, 2000), replyFor(0x9C));
+        // This answer is left unread when the port closes and must not come back.
+        QVERIFY(sim.send("\x01q\\\rx\r"));
+        QVERIFY(sim.waitForEvent("tx 5 9C", 2));
+        sim.closeDevice();
+        QVERIFY(sim.waitForEvent("closed"));
+        QVERIFY(sim.openDevice());
+        QVERIFY(sim.waitForEvent("opened", 2));
+        QCOMPARE(sim.read(1, 200), QByteArray());
+        QVERIFY(sim.send("x\r"));
+        QCOMPARE(sim.read(8, 2000), replyFor(0x9C));
+        QVERIFY(sim.waitForEvent("tx 5 9C", 3));
+        QCOMPARE(sim.stop(), 0);
+
+        QCOMPARE(sim.events(), QStringList({"opened", "rx s 5", "rx x", "tx 5 9C", "rx \\x01q\\x5C", "rx x",
+                                            "tx 5 9C", "closed", "opened", "rx x", "tx 5 9C"}));
+        double previous = started - 0.001;
+        for (const QString &line : sim.log()) {
+            const auto match = QRegularExpression("^(\\d+\\.\\d{6}) \\S").match(line);
+            QVERIFY2(match.hasMatch(), qPrintable(line));
+            const double time = match.captured(1).toDouble();
+            QVERIFY(time >= previous && time <= monotonic());
+            previous = time;
+        }
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("needle");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--hangup-after N";
+        const QList<QStringList> bad = {
+            {"--delay", "abc"}, {"--delay"}, {"--delay", "60001"}, {"--split", "-5"}, {"--split", "1.5"},
+            {"--drop", "0"}, {"--garbage", "lots"}, {"--hangup-after", "0"}, {"--flood", "0"},
+            {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "all=256"}, {"--value", "3"},
+            {"--value", "3=0xZZ"}, {"--seed", "-1"}, {"--link", ""}, {"--silent=yes"}, {"--bogus"}, {"stray"},
+        };
+        for (const QStringList &args : bad)
+            QTest::addRow("%s", qPrintable(args.join(' '))) << args << 2 << args[0].section('=', 0, 0);
+    }
+
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, needle);
+        QProcess process;
+        process.start(BOARDSIM_PATH, args);
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitCode(), exitCode);
+        const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+        if (exitCode == 0)
+            QVERIFY(out.startsWith("Usage:") && out.contains(needle));
+        else
+            QVERIFY2(out.isEmpty() && err.count('\n') == 1 && err.contains(needle), qPrintable(err));
+    }
+
+    void link_data()
+    {
+        QTest::addColumn<QString>("existing");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("fresh, SIGTERM") << "" << int(SIGTERM);
+        QTest::newRow("replaces symlink, SIGINT") << "symlink" << int(SIGINT);
+        QTest::newRow("fresh, SIGHUP") << "" << int(SIGHUP);
+        QTest::newRow("refuses regular file") << "file" << 0;
+    }
+
+    void link()
+    {
+        QFETCH(QString, existing);
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("board");
+        const QByteArray native = QFile::encodeName(path);
+        QFile file(path);
+        if (existing == "symlink")
+            QVERIFY(::symlink("/nonexistent", native.constData()) == 0);
+        if (existing == "file")
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4 && file.flush());
+
+        Sim sim({"--link", path});
+        if (existing == "file") {
+            QVERIFY(sim.process().state() == QProcess::NotRunning || sim.process().waitForFinished(5000));
+            QCOMPARE(sim.process().exitCode(), 1);
+            QVERIFY(sim.process().readAllStandardError().contains("--link"));
+            QCOMPARE(QFile(path).size(), 4);
+            return;
+        }
+        char target[256] = {};
+        QVERIFY(::readlink(native.constData(), target, sizeof target - 1) > 0);
+        QCOMPARE(QString::fromLocal8Bit(target), sim.device());
+        QCOMPARE(sim.stop(signal), 0);
+        struct stat st{};
+        QVERIFY(::lstat(native.constData(), &st) != 0 && errno == ENOENT);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoardSim)
+#include "tst_boardsim.moc"
