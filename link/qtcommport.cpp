@@ -124,9 +124,12 @@ void QtCommPort::handleError(QSerialPort::SerialPortError error)
     // Failures inside our own calls are thrown from there.
     if (m_inCall || !m_port.isOpen())
         return;
+    // A read that hits the end of a hung-up line carries a stale errno; say what happened instead.
+    const QString reason = error == QSerialPort::ReadError
+                               ? QStringLiteral("the device was unplugged or hung up")
+                               : m_port.errorString();
     // Linux keeps reporting a lost device as long as it stays open: close at the first report.
-    const QString text = QStringLiteral("%1: the connection was lost: %2")
-                             .arg(portLabel(), m_port.errorString());
+    const QString text = QStringLiteral("%1: the connection was lost: %2").arg(portLabel(), reason);
     m_port.close();
     emit failed(text);
 }

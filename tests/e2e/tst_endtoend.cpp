@@ -1,0 +1,169 @@
+#include "app/orvane.h"
+#include "chart/chartsurface.h"
+#include "link/commport.h"
+#include "simprocess.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+namespace {
+// Distinct readings per channel, so each row shows whose reply it got.
+int valueOf(int channel)
+{
+    return 10 * channel + 5;
+}
+
+QStringList fixedValues()
+{
+    QStringList args;
+    for (int c = 0; c < 18; ++c)
+        args << QStringLiteral("--value") << QStringLiteral("%1=%2").arg(c).arg(valueOf(c));
+    return args;
+}
+
+double cpuSeconds()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
+           + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
+
+struct LivePanel {
+    explicit LivePanel(const SimProcess &sim)
+    {
+        qputenv("ORVANE_COM1", sim.device().toLocal8Bit());
+        window = std::make_unique<Orvane>(nullptr, [this](const QString &t) { reports << t; });
+        window->show();
+    }
+    Panel &p() { return window->panel(); }
+    int barPixels(int channel)
+    {
+        const QImage &image = p().Chart->image();
+        int x = 53;
+        while (x < image.width() && image.pixelColor(x, 20 * channel + 6) != QColor(Qt::white))
+            ++x;
+        return x - 53;
+    }
+
+    QStringList reports;
+    std::unique_ptr<Orvane> window;
+};
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void runScansEveryChannel();
+    void shieldOffAndStop();
+    void hangUpStopsTheRunOnce();
+    void lateReplyIsCreditedToTheNextChannel();
+};
+
+void TestEndToEnd::runScansEveryChannel()
+{
+    SimProcess sim(fixedValues());
+    QVERIFY(!sim.device().isEmpty());
+    LivePanel panel(sim);
+    panel.p().Start->click();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 14, 8000);
+    QTest::qWait(30);
+    panel.p().Halt->click();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("closed")) == 1, 3000);
+
+    const QList<SimProcess::Event> rx = sim.received();
+    QVERIFY(rx.size() >= 28);
+    QCOMPARE(rx[0].what, QStringLiteral("d 1"));
+    QCOMPARE(rx[1].what, QStringLiteral("x"));
+    const double firstWait = rx[1].t - rx[0].t;
+    QVERIFY2(firstWait > 0.95 && firstWait < 1.5, qPrintable(QString::number(firstWait)));
+    const QString codes = QStringLiteral("0123456789ABCDEFVP");
+    for (int i = 2; i + 1 < rx.size(); i += 2) {
+        const int channel = (i / 2) % 18;
+        QCOMPARE(rx[i].what, QStringLiteral("s ") + codes[channel]);
+        QCOMPARE(rx[i + 1].what, QStringLiteral("x"));
+        const double toSelect = rx[i].t - rx[i - 1].t;
+        const double toMeasure = rx[i + 1].t - rx[i].t;
+        QVERIFY2(toSelect > 0.015 && toSelect < 0.06, qPrintable(QString::number(toSelect)));
+        QVERIFY2(toMeasure > 0.075 && toMeasure < 0.15, qPrintable(QString::number(toMeasure)));
+    }
+
+    // Every reply that came back before Stop is in its own row.
+    const int measured = sim.count(QStringLiteral("tx "));
+    for (int c = 0; c < qMin(measured - 1, 18); ++c) {
+        QCOMPARE(panel.p().valueLabels[c]->text(), QString::number(valueOf(c)));
+        QCOMPARE(panel.barPixels(c), qRound((800 + 20 * valueOf(c)) / 15.0) - 53);
+    }
+    QVERIFY(panel.reports.isEmpty());
+}
+
+void TestEndToEnd::shieldOffAndStop()
+{
+    SimProcess sim(fixedValues());
+    LivePanel panel(sim);
+    panel.window->findChild<QAction *>(QStringLiteral("SDOFF"))->trigger();
+    panel.p().Start->click();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 2, 5000);
+    QTest::qWait(30);
+    panel.p().Halt->click();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("closed")) == 1, 3000);
+    QCOMPARE(sim.received().first().what, QStringLiteral("d 0"));
+    const int sent = sim.received().size();
+    QTest::qWait(300);
+    QCOMPARE(sim.received().size(), sent);
+    QCOMPARE(panel.p().valueLabels[1]->text(), QString::number(valueOf(1)));
+    QVERIFY(panel.barPixels(1) > 0);
+    QVERIFY(panel.p().Start->isEnabled());
+    QVERIFY(!panel.p().Halt->isEnabled());
+}
+
+void TestEndToEnd::hangUpStopsTheRunOnce()
+{
+    SimProcess sim(fixedValues() << QStringLiteral("--hangup-after") << QStringLiteral("6"));
+    LivePanel panel(sim);
+    panel.p().Start->click();
+    QTRY_COMPARE_WITH_TIMEOUT(panel.reports.size(), 1, 5000);
+    QCOMPARE(panel.reports.first(), QStringLiteral("Com1 (%1): the connection was lost: "
+                                                   "the device was unplugged or hung up")
+                                        .arg(sim.device()));
+    QVERIFY(panel.p().Start->isEnabled());
+    QVERIFY(!panel.p().Halt->isEnabled());
+    QVERIFY(!panel.p().OrvaneCom->isOpen());
+    QVERIFY(!panel.p().Timer1->isActive() && !panel.p().Timer2->isActive());
+
+    const double before = cpuSeconds();
+    QTest::qWait(1000);
+    const double used = cpuSeconds() - before;
+    QVERIFY2(used < 0.05, qPrintable(QString::number(used)));
+    QCOMPARE(panel.reports.size(), 1);
+
+    // Still usable: the next Run tells plainly that the device has gone.
+    panel.p().ZoomIn->click();
+    QCOMPARE(panel.p().state.ZoomMag, qint16(2));
+    panel.p().Start->click();
+    QCOMPARE(panel.reports.size(), 2);
+    QVERIFY2(panel.reports.last().contains(QStringLiteral("cannot open")), qPrintable(panel.reports.last()));
+    QVERIFY(panel.p().Start->isEnabled());
+}
+
+void TestEndToEnd::lateReplyIsCreditedToTheNextChannel()
+{
+    // The reply comes after the next select has gone out, so it counts for the next channel.
+    SimProcess sim(fixedValues() << QStringLiteral("--delay") << QStringLiteral("50"));
+    LivePanel panel(sim);
+    panel.p().Start->click();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 6, 6000);
+    QTest::qWait(100);
+    panel.p().Halt->click();
+    for (int c = 1; c <= 5; ++c)
+        QCOMPARE(panel.p().valueLabels[c]->text(), QString::number(valueOf(c - 1)));
+    QCOMPARE(panel.p().valueLabels[0]->text(), QStringLiteral("0"));
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
