@@ -1,4 +1,5 @@
 #include "app/orvane.h"
+#include "app/trace.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     // Closing the window unloads it: the port closes and the timers stop, even
     // while an About window keeps the program alive.
     window->setAttribute(Qt::WA_DeleteOnClose);
+    Trace::installFromEnvironment(window);
     window->show();
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include "app/icon.h"
 #include "app/uifont.h"
 #include "app/layout.h"
+#include "app/trace.h"
 #include "chart/barchart.h"
 #include "chart/chartsurface.h"
 #include "chart/twips.h"
@@ -13,6 +14,7 @@
 #include "link/runcontrol.h"
 #include "menus/channeltoggles.h"
 #include "scan/decoder.h"
+#include "scan/precisewake.h"
 #include "scan/scancycle.h"
 
 #include <QAction>
@@ -233,6 +235,7 @@ void Orvane::buildTimers()
     }
     m_panel.Timer1->setObjectName(QStringLiteral("Timer1"));
     m_panel.Timer2->setObjectName(QStringLiteral("Timer2"));
+    m_panel.Wake = new PreciseWake(this);
 }
 
 template<class F>
@@ -268,10 +271,27 @@ void Orvane::wireEvents()
     connect(p.ZoomOut, &QPushButton::clicked, this, [this] { guarded([this] { ZoomOut_Click(m_panel); }); });
     connect(p.HScroll, &QScrollBar::valueChanged, this,
             [this] { guarded([this] { HScroll_Change(m_panel); }); });
-    connect(p.Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1_Timer(m_panel); }); });
-    connect(p.Timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2_Timer(m_panel); }); });
-    connect(p.OrvaneCom, &CommPort::received, this,
-            [this] { guarded([this] { OrvaneCom_OnComm(m_panel); }); });
+    connect(p.Timer1, &QTimer::timeout, this, [this] {
+        if (Trace *trace = Trace::get())
+            trace->mark("tick1");
+        guarded([this] { Timer1_Timer(m_panel); });
+    });
+    connect(p.Timer2, &QTimer::timeout, this, [this] {
+        if (Trace *trace = Trace::get())
+            trace->mark("tick2");
+        guarded([this] { Timer2_Timer(m_panel); });
+    });
+    connect(p.OrvaneCom, &CommPort::received, this, [this] {
+        if (Trace *trace = Trace::get()) {
+            const int channel = m_panel.state.ChanIdx;
+            const QString before = m_panel.valueLabels[channel]->text();
+            const double started = Trace::now();
+            guarded([this] { OrvaneCom_OnComm(m_panel); });
+            trace->handled(started, channel, before, m_panel.valueLabels[channel]->text());
+            return;
+        }
+        guarded([this] { OrvaneCom_OnComm(m_panel); });
+    });
     connect(p.OrvaneCom, &CommPort::failed, this,
             [this](const QString &text) { guarded([this, text] { PortFailure(m_panel, text); }); });
 

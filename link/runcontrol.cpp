@@ -5,6 +5,7 @@
 #include "link/protocol.h"
 #include "link/stopscan.h"
 #include "scan/panel.h"
+#include "scan/scancycle.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -53,7 +54,7 @@ void Start_Click(Panel &p)
     p.ShldDrvr->setEnabled(false);
     sendCommand(*p.OrvaneCom, wire::shieldCommand(p.state.ShldMode));
     p.Timer2->stop();
-    p.Timer1->start();
+    armTimer(p, p.Timer1);
     CleanBars(p);
 }
 

@@ -16,6 +16,7 @@ class QScrollBar;
 class QTimer;
 class ChartSurface;
 class CommPort;
+class PreciseWake;
 
 // The window's controls and the panel's state, as the handlers see them.
 // The window owns the controls; this only points at them.
@@ -38,6 +39,7 @@ struct Panel {
     QTimer *Timer2 = nullptr;
     CommPort *OrvaneCom = nullptr;
     ChartSurface *Chart = nullptr;
+    PreciseWake *Wake = nullptr; // optional
 
     QAction *PortSel = nullptr;
     std::array<QAction *, 4> ComPort{};

@@ -3,6 +3,7 @@
 #include "link/commport.h"
 #include "link/protocol.h"
 #include "scan/panel.h"
+#include "scan/precisewake.h"
 
 #include <QTimer>
 
@@ -26,12 +27,19 @@ qint16 nextChannel(qint16 current, const std::bitset<kChannelCount> &chosen)
     return idx;
 }
 
+void armTimer(Panel &p, QTimer *timer)
+{
+    timer->start();
+    if (p.Wake)
+        p.Wake->arm(timer->interval());
+}
+
 void Timer1_Timer(Panel &p)
 {
     sendCommand(*p.OrvaneCom, wire::measureCommand());
     p.Timer1->stop();
     p.Timer2->setInterval(kMeasureToSelectMs);
-    p.Timer2->start();
+    armTimer(p, p.Timer2);
 }
 
 void Timer2_Timer(Panel &p)
@@ -40,5 +48,5 @@ void Timer2_Timer(Panel &p)
     sendCommand(*p.OrvaneCom, wire::selectCommand(p.state.ChanIdx));
     p.Timer1->setInterval(kSelectToMeasureMs);
     p.Timer2->stop();
-    p.Timer1->start();
+    armTimer(p, p.Timer1);
 }

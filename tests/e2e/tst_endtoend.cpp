@@ -81,17 +81,23 @@ void TestEndToEnd::runScansEveryChannel()
     QCOMPARE(rx[0].what, QStringLiteral("d 1"));
     QCOMPARE(rx[1].what, QStringLiteral("x"));
     const double firstWait = rx[1].t - rx[0].t;
-    QVERIFY2(firstWait > 0.95 && firstWait < 1.5, qPrintable(QString::number(firstWait)));
+    QVERIFY2(firstWait > 0.95 && firstWait < 2.0, qPrintable(QString::number(firstWait)));
     const QString codes = QStringLiteral("0123456789ABCDEFVP");
+    QList<double> toSelect, toMeasure;
     for (int i = 2; i + 1 < rx.size(); i += 2) {
         const int channel = (i / 2) % 18;
         QCOMPARE(rx[i].what, QStringLiteral("s ") + codes[channel]);
         QCOMPARE(rx[i + 1].what, QStringLiteral("x"));
-        const double toSelect = rx[i].t - rx[i - 1].t;
-        const double toMeasure = rx[i + 1].t - rx[i].t;
-        QVERIFY2(toSelect > 0.015 && toSelect < 0.06, qPrintable(QString::number(toSelect)));
-        QVERIFY2(toMeasure > 0.075 && toMeasure < 0.15, qPrintable(QString::number(toMeasure)));
+        toSelect << rx[i].t - rx[i - 1].t;
+        toMeasure << rx[i + 1].t - rx[i].t;
     }
+    // The cadence, loosely: exact timing is the benchmark's business.
+    std::sort(toSelect.begin(), toSelect.end());
+    std::sort(toMeasure.begin(), toMeasure.end());
+    const double medianToSelect = toSelect[toSelect.size() / 2];
+    const double medianToMeasure = toMeasure[toMeasure.size() / 2];
+    QVERIFY2(medianToSelect > 0.015 && medianToSelect < 0.04, qPrintable(QString::number(medianToSelect)));
+    QVERIFY2(medianToMeasure > 0.075 && medianToMeasure < 0.11, qPrintable(QString::number(medianToMeasure)));
 
     // Every reply that came back before Stop is in its own row.
     const int measured = sim.count(QStringLiteral("tx "));
