@@ -68,9 +68,12 @@ void QtCommPort::open()
     QScopedValueRollback guard(m_inCall, true);
     if (!m_port.open(QIODevice::ReadWrite)) {
         QString reason = m_port.errorString();
-        // Qt words a held lock file as a permission problem; say what it means.
+        // Qt words a held lock file as a permission problem, and a file that is no
+        // terminal as an unsupported operation; say what they mean.
         if (m_port.error() == QSerialPort::PermissionError && reason.contains(QLatin1String("locking")))
             reason = QStringLiteral("the device is in use by another program (%1)").arg(reason);
+        else if (m_port.error() == QSerialPort::UnsupportedOperationError)
+            reason = QStringLiteral("it is not a serial device (%1)").arg(reason);
         fail(QStringLiteral("cannot open"), reason);
     }
     m_port.clearError();

@@ -1,6 +1,4 @@
-#include "app/orvane.h"
-#include "chart/chartsurface.h"
-#include "link/commport.h"
+#include "livepanel.h"
 #include "simprocess.h"
 
 #include <QAction>
@@ -8,8 +6,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <sys/resource.h>
 
 namespace {
 // Distinct readings per channel, so each row shows whose reply it got.
@@ -26,34 +22,6 @@ QStringList fixedValues()
     return args;
 }
 
-double cpuSeconds()
-{
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
-           + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
-}
-
-struct LivePanel {
-    explicit LivePanel(const SimProcess &sim)
-    {
-        qputenv("ORVANE_COM1", sim.device().toLocal8Bit());
-        window = std::make_unique<Orvane>(nullptr, [this](const QString &t) { reports << t; });
-        window->show();
-    }
-    Panel &p() { return window->panel(); }
-    int barPixels(int channel)
-    {
-        const QImage &image = p().Chart->image();
-        int x = 53;
-        while (x < image.width() && image.pixelColor(x, 20 * channel + 6) != QColor(Qt::white))
-            ++x;
-        return x - 53;
-    }
-
-    QStringList reports;
-    std::unique_ptr<Orvane> window;
-};
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -69,7 +37,7 @@ void TestEndToEnd::runScansEveryChannel()
 {
     SimProcess sim(fixedValues());
     QVERIFY(!sim.device().isEmpty());
-    LivePanel panel(sim);
+    LivePanel panel(sim.device());
     panel.p().Start->click();
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 14, 8000);
     QTest::qWait(30);
@@ -111,7 +79,7 @@ void TestEndToEnd::runScansEveryChannel()
 void TestEndToEnd::shieldOffAndStop()
 {
     SimProcess sim(fixedValues());
-    LivePanel panel(sim);
+    LivePanel panel(sim.device());
     panel.window->findChild<QAction *>(QStringLiteral("SDOFF"))->trigger();
     panel.p().Start->click();
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 2, 5000);
@@ -131,7 +99,7 @@ void TestEndToEnd::shieldOffAndStop()
 void TestEndToEnd::hangUpStopsTheRunOnce()
 {
     SimProcess sim(fixedValues() << QStringLiteral("--hangup-after") << QStringLiteral("6"));
-    LivePanel panel(sim);
+    LivePanel panel(sim.device());
     panel.p().Start->click();
     QTRY_COMPARE_WITH_TIMEOUT(panel.reports.size(), 1, 5000);
     QCOMPARE(panel.reports.first(), QStringLiteral("Com1 (%1): the connection was lost: "
@@ -161,7 +129,7 @@ void TestEndToEnd::lateReplyIsCreditedToTheNextChannel()
 {
     // The reply comes after the next select has gone out, so it counts for the next channel.
     SimProcess sim(fixedValues() << QStringLiteral("--delay") << QStringLiteral("50"));
-    LivePanel panel(sim);
+    LivePanel panel(sim.device());
     panel.p().Start->click();
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 6, 6000);
     QTest::qWait(100);

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/orvane.h"
+#include "chart/chartsurface.h"
+#include "link/commport.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+#include <sys/resource.h>
+
+// The real window over the real serial component, on the device given as Com1.
+struct LivePanel {
+    explicit LivePanel(const QString &device)
+    {
+        qputenv("ORVANE_COM1", device.toLocal8Bit());
+        window = std::make_unique<Orvane>(nullptr, [this](const QString &t) { reports << t; });
+        window->show();
+    }
+    Panel &p() { return window->panel(); }
+    int barPixels(int channel)
+    {
+        const QImage &image = p().Chart->image();
+        int x = 53;
+        while (x < image.width() && image.pixelColor(x, 20 * channel + 6) != QColor(Qt::white))
+            ++x;
+        return x - 53;
+    }
+    bool isIdle()
+    {
+        return p().Start->isEnabled() && !p().Halt->isEnabled() && !p().OrvaneCom->isOpen()
+               && !p().Timer1->isActive() && !p().Timer2->isActive();
+    }
+
+    QStringList reports;
+    std::unique_ptr<Orvane> window;
+};
+
+inline double cpuSeconds()
+{
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
+           + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+}
