@@ -286,8 +286,9 @@ void Orvane::wireEvents()
             const int channel = m_panel.state.ChanIdx;
             const QString before = m_panel.valueLabels[channel]->text();
             const double started = Trace::now();
-            guarded([this] { OrvaneCom_OnComm(m_panel); });
-            trace->handled(started, channel, before, m_panel.valueLabels[channel]->text());
+            bool drawn = false;
+            guarded([this, &drawn] { drawn = OrvaneCom_OnComm(m_panel); });
+            trace->handled(started, channel, drawn, before, m_panel.valueLabels[channel]->text());
             return;
         }
         guarded([this] { OrvaneCom_OnComm(m_panel); });

@@ -28,11 +28,12 @@ void Trace::installFromEnvironment(QWidget *window)
     }
 }
 
-void Trace::handled(double startedAt, int channel, const QString &before, const QString &after)
+void Trace::handled(double startedAt, int channel, bool drawn, const QString &before,
+                    const QString &after)
 {
     const double end = now();
-    std::fprintf(m_file, "%.6f handled %.0f %d %d %s\n", end, (end - startedAt) * 1e9, channel,
-                 int(before != after), qPrintable(after));
+    std::fprintf(m_file, "%.6f handled %.0f %d %d %s %d\n", end, (end - startedAt) * 1e9, channel,
+                 int(before != after), qPrintable(after), int(drawn));
 }
 
 bool Trace::eventFilter(QObject *watched, QEvent *event)

@@ -25,7 +25,8 @@ public:
     }
     // One receive event, and what the channel's value label said before and after it.
     void mark(const char *what) { std::fprintf(m_file, "%.6f %s\n", now(), what); }
-    void handled(double startedAt, int channel, const QString &before, const QString &after);
+    void handled(double startedAt, int channel, bool drawn, const QString &before,
+                 const QString &after);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -7,7 +7,7 @@
 
 #include <QAction>
 
-void OrvaneCom_OnComm(Panel &p)
+bool OrvaneCom_OnComm(Panel &p)
 {
     p.BarRgb = barColour(p.state.ChanIdx);
 
@@ -21,6 +21,8 @@ void OrvaneCom_OnComm(Panel &p)
         if (p.Inv->isChecked())
             reading = 255 - reading;
     }
-    if (wire::isReadingReply(burst))
-        DrawBar(p, reading);
+    if (!wire::isReadingReply(burst))
+        return false;
+    DrawBar(p, reading);
+    return true;
 }

@@ -3,4 +3,5 @@
 struct Panel;
 
 // The serial component's receive event: judge what has arrived and chart it.
-void OrvaneCom_OnComm(Panel &p);
+// Tells whether a reading was charted.
+bool OrvaneCom_OnComm(Panel &p);

@@ -355,8 +355,10 @@ private:
         const auto reply = readingReply(value);
         PendingReply pending;
         pending.bytes.assign(reply.begin(), reply.end());
-        for (unsigned i = 0; i < options_.garbage; ++i)
-            pending.bytes += static_cast<char>(bytes_.byte());
+        if (measures_ % options_.garbageEvery == 0) {
+            for (unsigned i = 0; i < options_.garbage; ++i)
+                pending.bytes += static_cast<char>(bytes_.byte());
+        }
         pending.notBefore = now + options_.delayMs / 1000.0;
         pending.channel = channel_;
         pending.value = value;

@@ -91,7 +91,7 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
         }
 
         static constexpr std::string_view kWithArgument[] = {
-            "--link", "--log", "--delay", "--split", "--drop", "--garbage",
+            "--link", "--log", "--delay", "--split", "--drop", "--garbage", "--garbage-every",
             "--hangup-after", "--flood", "--value", "--seed",
         };
         bool known = false;
@@ -123,11 +123,11 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
             if (!ms)
                 return bad("milliseconds 0..60000");
             (name == "--delay" ? o.delayMs : o.splitMs) = *ms;
-        } else if (name == "--drop" || name == "--hangup-after") {
+        } else if (name == "--drop" || name == "--hangup-after" || name == "--garbage-every") {
             const auto n = parseNumber<unsigned>(arg, 1, 1000000);
             if (!n)
                 return bad("a count 1..1000000");
-            (name == "--drop" ? o.drop : o.hangupAfter) = *n;
+            (name == "--drop" ? o.drop : name == "--hangup-after" ? o.hangupAfter : o.garbageEvery) = *n;
         } else if (name == "--garbage") {
             const auto n = parseNumber<unsigned>(arg, 0, 65536);
             if (!n)
@@ -180,6 +180,7 @@ Options:
   --delay MS        wait MS ms (0..60000) before each answer; answers keep order
   --drop N          never send the answer to every N-th "x" (N >= 1)
   --garbage N       send N random bytes (0..65536) after every answer
+  --garbage-every K only after every K-th answer (default 1)
   --split MS        send each answer as 4 bytes, then the other 4 MS ms later
   --hangup-after N  on the N-th command line received, close the line without
                     answering it and exit 0

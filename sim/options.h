@@ -20,6 +20,7 @@ struct Options
     int splitMs = -1; // < 0: one write per reply
     unsigned drop = 0; // 0: never
     unsigned garbage = 0;
+    unsigned garbageEvery = 1;
     unsigned hangupAfter = 0; // 0: never
     bool silent = false;
     double floodSeconds = 0.0; // 0: no flood

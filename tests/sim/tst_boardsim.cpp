@@ -461,7 +461,7 @@ private slots:
         QTest::newRow("help") << QStringList{"--help"} << 0 << "--hangup-after N";
         const QList<QStringList> bad = {
             {"--delay", "abc"}, {"--delay"}, {"--delay", "60001"}, {"--split", "-5"}, {"--split", "1.5"},
-            {"--drop", "0"}, {"--garbage", "lots"}, {"--hangup-after", "0"}, {"--flood", "0"},
+            {"--drop", "0"}, {"--garbage", "lots"}, {"--garbage-every", "0"}, {"--hangup-after", "0"}, {"--flood", "0"},
             {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "all=256"}, {"--value", "3"},
             {"--value", "3=0xZZ"}, {"--seed", "-1"}, {"--link", ""}, {"--silent=yes"}, {"--bogus"}, {"stray"},
         };
