@@ -33,13 +33,6 @@ QByteArray replyFor(int value)
     return "x\r\n" + QByteArray::number(value, 16).toUpper().rightJustified(2, '0') + "\r\n>";
 }
 
-int readingOf(const QByteArray &reply)
-{
-    bool ok = false;
-    const int value = reply.mid(3, 2).toInt(&ok, 16);
-    return reply.size() == 8 && reply.endsWith('>') && ok ? value : -1000;
-}
-
 // Distinct per channel, and uses hex letters.
 int valueFor(int channel) { return (0x0B + 0x2D * channel) & 0xFF; }
 
@@ -82,7 +75,6 @@ public:
 
     QString device() const { return device_; }
     QProcess &process() { return process_; }
-    bool lost() const { return lost_; }
     bool send(const QByteArray &bytes) { return ::write(fd_, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
 
     void closeDevice()
@@ -115,10 +107,8 @@ public:
             if (::poll(&p, 1, 10) <= 0)
                 continue;
             const ssize_t n = ::read(fd_, buffer, size_t(std::min<qsizetype>(sizeof buffer, count - total)));
-            if (n == 0 || (n < 0 && errno == EIO)) {
-                lost_ = true;
+            if (n == 0 || (n < 0 && errno == EIO))
                 break;
-            }
             if (n > 0 && sink)
                 sink->append(buffer, n);
             total += std::max<ssize_t>(n, 0);
@@ -184,7 +174,6 @@ private:
     QProcess process_;
     QString device_;
     int fd_ = -1;
-    bool lost_ = false;
 };
 
 } // namespace
@@ -194,22 +183,6 @@ class TestBoardSim : public QObject
     Q_OBJECT
 
 private slots:
-    // Accepted commands are covered end to end below; here the near misses.
-    void parseRejects_data()
-    {
-        QTest::addColumn<QByteArray>("line");
-        for (const char *line : {"", "X", "x ", " x", "xx", "d", "d 2", "d  1", "d1", "s", "s ", "s G", "s 10",
-                                 "s  3", "S 3", "s 3 ", "x\n", "\nx", "\x01"})
-            QTest::addRow("'%s'", QByteArray(line).toPercentEncoding(" ").constData()) << QByteArray(line);
-    }
-
-    void parseRejects()
-    {
-        QFETCH(QByteArray, line);
-        const Command command = parseCommand(std::string_view(line.constData(), size_t(line.size())));
-        QCOMPARE(int(command.kind), int(CommandKind::Unknown));
-    }
-
     void model_data()
     {
         QTest::addColumn<int>("channel");
@@ -283,18 +256,12 @@ private slots:
         QTest::newRow("CR comes later") << values << QByteArrayList{"s 9\rx", "\r"} << answers({9}) << 0;
         QTest::newRow("overlong junk") << values << QByteArrayList{QByteArray(300, 'j'), "\rs P\rx\r"}
                                        << answers({17}) << 0;
-        QTest::newRow("drop every one") << (values + QStringList{"--drop", "1"}) << QByteArrayList{sixReadings}
-                                        << QByteArray() << 0;
         QTest::newRow("drop every 2nd") << (values + QStringList{"--drop", "2"}) << QByteArrayList{sixReadings}
                                         << answers({1, 3, 5}) << 0;
-        QTest::newRow("drop every 4th") << (values + QStringList{"--drop", "4"}) << QByteArrayList{sixReadings}
-                                        << answers({1, 2, 3, 5, 6}) << 0;
-        QTest::newRow("silent") << (values + QStringList{"--silent"}) << QByteArrayList{sixReadings}
-                                << QByteArray() << 0;
         QTest::newRow("garbage 1") << (values + QStringList{"--garbage", "1"}) << QByteArrayList{"s 1\rx\rs 2\rx\r"}
                                    << answers({1, 2}) << 1;
-        QTest::newRow("garbage 300") << (values + QStringList{"--garbage", "300"})
-                                     << QByteArrayList{"s 1\rx\rs 2\rx\r"} << answers({1, 2}) << 300;
+        QTest::newRow("garbage every 2nd") << (values + QStringList{"--garbage", "2", "--garbage-every", "2"})
+                                           << QByteArrayList{"s 1\rx\rs 2\rx\r"} << answers({1, 2}) << -2;
     }
 
     void answers()
@@ -309,92 +276,18 @@ private slots:
             QVERIFY(sim.send(chunk));
             QTest::qWait(15);
         }
+        // A negative count: that many random bytes after every second answer only.
         const qsizetype count = expected.size() / 8;
-        const QByteArray got = sim.read(count * (8 + garbage) + 1, 300);
-        QCOMPARE(got.size(), count * (8 + garbage));
+        const qsizetype extra = garbage < 0 ? -garbage * (count / 2) : garbage * count;
+        const QByteArray got = sim.read(count * 8 + extra + 1, 300);
+        QCOMPARE(got.size(), count * 8 + extra);
         QByteArray answers;
-        for (qsizetype i = 0; i < count; ++i)
-            answers += got.mid(i * (8 + garbage), 8);
+        for (qsizetype at = 0, i = 0; i < count; ++i) {
+            answers += got.mid(at, 8);
+            at += 8 + (garbage < 0 ? (i % 2 ? -garbage : 0) : garbage);
+        }
         QCOMPARE(answers, expected);
         QCOMPARE(sim.events().filter(QRegularExpression("^tx \\d+ [0-9A-F]{2}$")).size(), count);
-    }
-
-    void shieldShiftsElectrodes()
-    {
-        Sim sim({});
-        QVERIFY(sim.openDevice());
-        const auto averageShift = [&](const QByteArray &select) {
-            sim.send(select);
-            double sum = 0.0;
-            for (int i = 0; i < 10; ++i) {
-                sim.send("d 0\rx\r");
-                const int off = readingOf(sim.read(8, 2000));
-                sim.send("d 1\rx\r");
-                sum += readingOf(sim.read(8, 2000)) - off;
-            }
-            return sum / 10.0;
-        };
-        const double electrode = averageShift("s 5\r");
-        QVERIFY2(electrode >= 30.0 && electrode <= 60.0, qPrintable(QString::number(electrode)));
-        const double supply = averageShift("s V\r");
-        QVERIFY2(std::abs(supply) <= 3.0, qPrintable(QString::number(supply)));
-    }
-
-    void delayKeepsOrderAndReading()
-    {
-        Sim sim({"--delay", "300", "--value", "all=0x5A"});
-        QVERIFY(sim.openDevice());
-        const double sent = monotonic();
-        QVERIFY(sim.send("x\rs 1\rx\r"));
-        QCOMPARE(sim.read(16, 3000), replyFor(0x5A) + replyFor(0x5A));
-        QVERIFY(monotonic() - sent >= 0.299);
-        QVERIFY(sim.waitForEvent("tx 1 5A"));
-        // Later commands are read while the first answer is still waiting.
-        QCOMPARE(sim.events(), QStringList({"opened", "rx x", "rx s 1", "rx x", "tx 0 5A", "tx 1 5A"}));
-        const QStringList log = sim.log();
-        const auto at = [&](int i) { return log[i].section(' ', 0, 0).toDouble(); };
-        QVERIFY(at(4) - at(1) >= 0.2999 && at(5) - at(3) >= 0.2999);
-    }
-
-    void splitReply()
-    {
-        Sim sim({"--split", "300", "--value", "all=0xC3"});
-        QVERIFY(sim.openDevice());
-        QVERIFY(sim.send("x\r"));
-        QCOMPARE(sim.read(4, 2000), replyFor(0xC3).left(4));
-        QCOMPARE(sim.read(1, 100), QByteArray());
-        QCOMPARE(sim.read(4, 2000), replyFor(0xC3).mid(4));
-    }
-
-    void hangupAfterLoggingToStdout()
-    {
-        Sim sim({"--hangup-after", "3", "--value", "all=0x10"}, "-");
-        QVERIFY(sim.device().startsWith("/dev/"));
-        QVERIFY(sim.openDevice());
-        QVERIFY(sim.send("x\r"));
-        QCOMPARE(sim.read(8, 2000), replyFor(0x10));
-        QVERIFY(sim.send("s 2\r"));
-        QTest::qWait(50);
-        QVERIFY(sim.send("x\r"));
-        QCOMPARE(sim.read(1, 3000), QByteArray());
-        QVERIFY(sim.lost());
-        QVERIFY(sim.process().waitForFinished(5000));
-        QCOMPARE(sim.process().exitCode(), 0);
-        QCOMPARE(sim.events(), QStringList({"opened", "rx x", "tx 0 10", "rx s 2", "rx x", "hangup"}));
-    }
-
-    void floodThenNormal()
-    {
-        Sim sim({"--flood", "0.4", "--value", "all=0x33"});
-        QVERIFY(sim.openDevice());
-        QVERIFY(sim.send("x\r"));
-        QVERIFY(sim.read(1 << 30, 300, nullptr) > 1000);
-        QVERIFY(sim.waitForEvent("flood-end"));
-        sim.read(1 << 30, 100, nullptr);
-        QVERIFY(sim.send("x\r"));
-        QCOMPARE(sim.read(9, 300), replyFor(0x33));
-        QCOMPARE(sim.events(),
-                 QStringList({"opened", "rx x", "flood-start", "drop 0 33", "flood-end", "rx x", "tx 0 33"}));
     }
 
     void idleCpu_data()
@@ -460,10 +353,9 @@ private slots:
         QTest::addColumn<QString>("needle");
         QTest::newRow("help") << QStringList{"--help"} << 0 << "--hangup-after N";
         const QList<QStringList> bad = {
-            {"--delay", "abc"}, {"--delay"}, {"--delay", "60001"}, {"--split", "-5"}, {"--split", "1.5"},
-            {"--drop", "0"}, {"--garbage", "lots"}, {"--garbage-every", "0"}, {"--hangup-after", "0"}, {"--flood", "0"},
-            {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "all=256"}, {"--value", "3"},
-            {"--value", "3=0xZZ"}, {"--seed", "-1"}, {"--link", ""}, {"--silent=yes"}, {"--bogus"}, {"stray"},
+            {"--delay", "abc"}, {"--delay"}, {"--split", "1.5"}, {"--garbage-every", "0"},
+            {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "3=0xZZ"}, {"--silent=yes"},
+            {"--bogus"}, {"stray"},
         };
         for (const QStringList &args : bad)
             QTest::addRow("%s", qPrintable(args.join(' '))) << args << 2 << args[0].section('=', 0, 0);
@@ -490,8 +382,7 @@ private slots:
     {
         QTest::addColumn<QString>("existing");
         QTest::addColumn<int>("signal");
-        QTest::newRow("fresh, SIGTERM") << "" << int(SIGTERM);
-        QTest::newRow("replaces symlink, SIGINT") << "symlink" << int(SIGINT);
+        QTest::newRow("replaces symlink, SIGTERM") << "symlink" << int(SIGTERM);
         QTest::newRow("fresh, SIGHUP") << "" << int(SIGHUP);
         QTest::newRow("refuses regular file") << "file" << 0;
     }
