@@ -39,9 +39,6 @@ inline constexpr std::array<Channel, kChannelCount> kChannels{{
     {"VPWRSl", "Vpwr", MenuGroup::Supplies, 'P', "Vpwr", "Pwr", "Vpwr"},
 }};
 
-// Index of the channel whose menu item has this object name, or -1.
-int channelOfMenuItem(const char *name);
-
 // Electrode toggles let the scan go on where it was; all others restart it at channel 0.
 constexpr bool toggleResetsChanIdx(int idx)
 {

@@ -62,7 +62,6 @@ void TestChannelTable::lookup()
     QCOMPARE(QString::fromLatin1(ch.valueLabel), valueLabel);
     QCOMPARE(QString::fromLatin1(ch.nameLabel), nameLabel);
     QCOMPARE(QString::fromLatin1(ch.nameCaption), nameCaption);
-    QCOMPARE(channelOfMenuItem(ch.menuItem), idx);
     const Rgb rgb = barColour(idx);
     QCOMPARE(QColor(rgb.red, rgb.green, rgb.blue), colour);
     QCOMPARE(toggleResetsChanIdx(idx), resets);
