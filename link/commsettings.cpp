@@ -2,10 +2,20 @@
 
 #include <QList>
 
+#include <algorithm>
+
 namespace {
 SettingsParse fail(const QString &why)
 {
     return {std::nullopt, why};
+}
+
+// Qt's number and case conversions accept more than plain ASCII (they stop at a
+// NUL, and fold letters such as U+017F to 'S'), so fields are checked first.
+bool isDigits(QStringView text)
+{
+    return !text.isEmpty()
+           && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 } // namespace
 
@@ -20,13 +30,16 @@ SettingsParse parseCommSettings(QStringView text)
 
     bool ok = false;
     const QStringView baud = fields[0].trimmed();
-    const qlonglong rate = baud.toLongLong(&ok);
-    if (!ok || rate < 1 || rate > 4000000 || baud.startsWith(u'+'))
+    const qlonglong rate = isDigits(baud) && baud.size() <= 10 ? baud.toLongLong(&ok) : 0;
+    if (!ok || rate < 1 || rate > 4000000)
         return fail(QStringLiteral("baud rate \"%1\" is not a whole number from 1 to 4000000")
                         .arg(baud));
     s.baud = qint32(rate);
 
-    const QString parity = fields[1].trimmed().toString().toUpper();
+    const QStringView parityField = fields[1].trimmed();
+    const QString parity = parityField.size() == 1 && parityField[0].unicode() < 128
+                               ? parityField.toString().toUpper()
+                               : QString();
     if (parity == u"N")
         s.parity = QSerialPort::NoParity;
     else if (parity == u"E")

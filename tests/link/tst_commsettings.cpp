@@ -58,6 +58,9 @@ void TestCommSettings::rejects_data()
     QTest::newRow("baud zero") << "0,N,8,1" << "baud rate \"0\"";
     QTest::newRow("baud text") << "fast,N,8,1" << "baud rate \"fast\"";
     QTest::newRow("baud huge") << "99999999999,N,8,1" << "baud rate";
+    QTest::newRow("baud plus") << "+9600,N,8,1" << "baud rate";
+    QTest::newRow("baud, NUL, text") << QStringLiteral("9600%1fast,N,8,1").arg(QChar(0)) << "baud rate";
+    QTest::newRow("parity long s") << QStringLiteral("9600,\u017F,8,1") << "parity";
     QTest::newRow("parity word") << "9600,None,8,1" << "parity \"None\"";
     QTest::newRow("data 4") << "9600,N,4,1" << "data bits \"4\"";
     QTest::newRow("stop 1.0") << "9600,N,8,1.0" << "stop bits \"1.0\"";

@@ -1,0 +1,60 @@
+// Any received burst: judged, decoded and told apart from other replies consistently.
+#include "link/protocol.h"
+
+#include <QByteArray>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+void require(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_burst: %s\n", what);
+        std::abort();
+    }
+}
+
+// Places 4..5 read on their own: blanks, tabs and LFs dropped, then the leading hex digits.
+int expectedReading(const char *data, size_t size)
+{
+    char digits[3] = {};
+    int n = 0;
+    for (size_t i = 3; i < 5 && i < size; ++i)
+        if (data[i] != ' ' && data[i] != '\t' && data[i] != '\n')
+            digits[n++] = data[i];
+    const size_t hex = std::strspn(digits, "0123456789abcdefABCDEF");
+    digits[hex] = '\0';
+    return hex == 0 ? 0 : int(std::strtol(digits, nullptr, 16));
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
+{
+    const auto *data = reinterpret_cast<const char *>(bytes);
+    const QByteArrayView burst(data, qsizetype(size));
+
+    const int reading = wire::decodeReading(burst);
+    require(reading >= 0 && reading <= 255, "reading outside 0..255");
+    require(reading == expectedReading(data, size), "reading is not the hex value of places 4..5");
+
+    const bool reply = wire::isReadingReply(burst);
+    require(reply == (size >= 8 && data[7] == '>'), "reply not told by the eighth character");
+
+    const std::optional<int> judged = wire::judgeBurst(burst);
+    require(judged.has_value() == reply, "judgeBurst disagrees with isReadingReply");
+    require(!judged || *judged == reading, "judgeBurst disagrees with decodeReading");
+
+    // Only places 4..5 count: change everything else and the reading stays.
+    QByteArray other(data, qsizetype(size));
+    for (qsizetype i = 0; i < other.size(); ++i)
+        if (i < 3 || i > 4)
+            other[i] = char(~other[i]);
+    if (size >= 5)
+        other.append("7f>");
+    require(wire::decodeReading(other) == reading, "reading depends on places other than 4..5");
+    if (size > 5)
+        require(wire::decodeReading(burst.first(5)) == reading, "reading depends on the tail");
+    return 0;
+}
