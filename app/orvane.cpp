@@ -29,7 +29,6 @@
 #include <QTimer>
 
 #include <exception>
-#include <vector>
 
 namespace {
 QRect rectOf(const layout::Box &b, int rowTop = 0)
@@ -124,7 +123,6 @@ void Orvane::buildRows(QWidget *surface)
 
 void Orvane::buildControls(QWidget *surface)
 {
-    std::vector<QWidget *> byName;
     for (const layout::ButtonSpec &spec : layout::kButtons) {
         auto *button = new QPushButton(QString::fromLatin1(spec.caption), surface);
         button->setObjectName(QString::fromLatin1(spec.name));

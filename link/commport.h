@@ -36,6 +36,8 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual void write(QByteArrayView text) = 0;
+    // Sends what has been written so far without waiting for the event loop.
+    virtual void flush() {}
     virtual qint64 waiting() const = 0;
     virtual QByteArray takeAll() = 0;
 
@@ -52,4 +54,5 @@ inline void sendCommand(CommPort &port, const QList<QByteArray> &pieces)
 {
     for (const QByteArray &piece : pieces)
         port.write(piece);
+    port.flush();
 }

@@ -98,6 +98,15 @@ void QtCommPort::write(QByteArrayView text)
         m_port.close();
         fail(QStringLiteral("cannot write"), reason);
     }
+
+}
+
+void QtCommPort::flush()
+{
+    // Hand the bytes to the driver now rather than on the next pass of the event
+    // loop, so a command leaves when its tick fires. Never blocks.
+    if (m_port.isOpen())
+        m_port.flush();
 }
 
 qint64 QtCommPort::waiting() const

@@ -19,6 +19,7 @@ public:
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
     void write(QByteArrayView text) override;
+    void flush() override;
     qint64 waiting() const override;
     QByteArray takeAll() override;
     QString portLabel() const override;

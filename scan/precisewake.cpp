@@ -2,12 +2,29 @@
 
 #include <QSocketNotifier>
 
+#include <algorithm>
+
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
 #include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
 #endif
+
+namespace {
+constexpr qint64 kMaxLeadNs = 300'000;
+// An early wake closer than this to the due time is waited out rather than slept again.
+constexpr qint64 kSpinNs = 150'000;
+
+#ifdef Q_OS_LINUX
+qint64 monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+#endif
+} // namespace
 
 PreciseWake::PreciseWake(QObject *parent) : QObject(parent)
 {
@@ -18,10 +35,7 @@ PreciseWake::PreciseWake(QObject *parent) : QObject(parent)
     if (m_fd < 0)
         return;
     m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
-        quint64 expirations = 0;
-        [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
-    });
+    connect(m_notifier, &QSocketNotifier::activated, this, &PreciseWake::woken);
 #endif
 }
 
@@ -39,17 +53,43 @@ void PreciseWake::arm(int ms)
 #ifdef Q_OS_LINUX
     if (m_fd < 0)
         return;
-    // Qt took its start time just before this, so the wake is never early.
-    itimerspec due{};
-    clock_gettime(CLOCK_MONOTONIC, &due.it_value);
-    due.it_value.tv_sec += ms / 1000;
-    due.it_value.tv_nsec += long(ms % 1000) * 1000000L;
-    if (due.it_value.tv_nsec >= 1000000000L) {
-        due.it_value.tv_sec += 1;
-        due.it_value.tv_nsec -= 1000000000L;
-    }
-    timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &due, nullptr);
+    // Qt read its clock just before this, so the due time here is never early.
+    m_dueNs = monotonicNs() + qint64(ms) * 1'000'000;
+    request(m_dueNs - m_leadNs);
 #else
     Q_UNUSED(ms);
+#endif
+}
+
+void PreciseWake::request(qint64 atNs)
+{
+#ifdef Q_OS_LINUX
+    m_requestedNs = atNs;
+    itimerspec at{};
+    at.it_value.tv_sec = atNs / 1'000'000'000;
+    at.it_value.tv_nsec = atNs % 1'000'000'000;
+    timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &at, nullptr);
+#else
+    Q_UNUSED(atNs);
+#endif
+}
+
+void PreciseWake::woken()
+{
+#ifdef Q_OS_LINUX
+    quint64 expirations = 0;
+    [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
+    qint64 now = monotonicNs();
+    // Learn how late the kernel wakes this thread, and ask that much earlier next time.
+    const qint64 lateness = now - m_requestedNs;
+    m_leadNs = std::clamp(m_leadNs + (lateness - m_leadNs) / 8, qint64(0), kMaxLeadNs);
+    if (now >= m_dueNs)
+        return;
+    if (m_dueNs - now > kSpinNs) {
+        request(m_dueNs);
+        return;
+    }
+    while (now < m_dueNs)
+        now = monotonicNs();
 #endif
 }

@@ -4,10 +4,11 @@
 
 class QSocketNotifier;
 
-// Qt rounds every timer wait up to a whole millisecond, so a timer restarted at
-// each tick drifts by half a millisecond a tick. This wakes the event loop at
-// the exact due time instead, and the QTimer then fires on time. Linux only;
-// elsewhere timers keep Qt's own precision.
+// Qt rounds timer waits up to a whole millisecond, and the kernel itself wakes
+// a sleeping thread a little late, so a timer restarted at each tick drifts.
+// This wakes the event loop when a scan timer falls due instead: it asks the
+// kernel early by the lateness it has seen, and waits out the last few
+// microseconds itself. Linux only; elsewhere timers keep Qt's own precision.
 class PreciseWake : public QObject {
 public:
     explicit PreciseWake(QObject *parent = nullptr);
@@ -17,6 +18,12 @@ public:
     void arm(int ms);
 
 private:
+    void woken();
+    void request(qint64 atNs);
+
     int m_fd = -1;
     QSocketNotifier *m_notifier = nullptr;
+    qint64 m_dueNs = 0;
+    qint64 m_requestedNs = 0;
+    qint64 m_leadNs = 0;
 };

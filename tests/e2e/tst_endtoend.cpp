@@ -113,7 +113,7 @@ void TestEndToEnd::hangUpStopsTheRunOnce()
     const double before = cpuSeconds();
     QTest::qWait(1000);
     const double used = cpuSeconds() - before;
-    QVERIFY2(used < 0.05, qPrintable(QString::number(used)));
+    QVERIFY2(used < 0.1, qPrintable(QString::number(used))); // a spinning loop would use the whole second
     QCOMPARE(panel.reports.size(), 1);
 
     // Still usable: the next Run tells plainly that the device has gone.
