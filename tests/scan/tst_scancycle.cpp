@@ -1,8 +1,46 @@
 #include "panelfixture.h"
 
+#include "scan/precisewake.h"
 #include "scan/scancycle.h"
 
 #include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+struct Attr {
+    std::uint32_t size, policy;
+    std::uint64_t flags;
+    std::int32_t nice;
+    std::uint32_t priority;
+    std::uint64_t runtime, deadline, period;
+    std::uint32_t utilMin, utilMax;
+};
+
+Attr threadAttr()
+{
+    Attr a{};
+    syscall(SYS_sched_getattr, 0, &a, sizeof a, 0);
+    return a;
+}
+
+bool kernelAtLeast(int major, int minor)
+{
+    utsname u{};
+    int ma = 0, mi = 0;
+    return uname(&u) == 0 && std::sscanf(u.release, "%d.%d", &ma, &mi) == 2
+        && (ma > major || (ma == major && mi >= minor));
+}
+} // namespace
+#endif
 
 class TestScanCycle : public QObject {
     Q_OBJECT
@@ -13,6 +51,8 @@ private slots:
     void firstWaitIsOneSecond_data();
     void firstWaitIsOneSecond();
     void bytesOfOneStep();
+    void wakeAsksForShortSlice_data();
+    void wakeAsksForShortSlice();
 };
 
 void TestScanCycle::selectSequence_data()
@@ -132,6 +172,47 @@ void TestScanCycle::bytesOfOneStep()
     f.tick(f.p().Timer1);
     QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
     QCOMPARE(f.p().state.ChanIdx, qint16(1));
+}
+
+void TestScanCycle::wakeAsksForShortSlice_data()
+{
+    QTest::addColumn<int>("policy");
+    QTest::addColumn<bool>("sliced");
+#ifdef Q_OS_LINUX
+    QTest::newRow("default policy") << int(SCHED_OTHER) << true;
+    QTest::newRow("batch chosen by the user") << int(SCHED_BATCH) << false;
+#endif
+}
+
+// The request is silently ignored when it fails, so a wrong attribute block would go unnoticed.
+void TestScanCycle::wakeAsksForShortSlice()
+{
+#ifdef Q_OS_LINUX
+    QFETCH(int, policy);
+    QFETCH(bool, sliced);
+    if (!kernelAtLeast(6, 12))
+        QSKIP("per-thread time slices need Linux 6.12");
+    const Attr saved = threadAttr();
+    Attr start = saved;
+    start.size = sizeof start;
+    start.policy = std::uint32_t(policy);
+    start.runtime = 0;
+    QCOMPARE(syscall(SYS_sched_setattr, 0, &start, 0), 0L);
+    const int nice = getpriority(PRIO_PROCESS, 0);
+    const std::uint64_t runtimeBefore = threadAttr().runtime;
+
+    PreciseWake wake;
+    const Attr after = threadAttr();
+    Attr restore = saved;
+    restore.size = sizeof restore;
+    syscall(SYS_sched_setattr, 0, &restore, 0);
+
+    QCOMPARE(after.policy, std::uint32_t(policy));
+    QCOMPARE(after.nice, nice);
+    QCOMPARE(after.runtime, sliced ? std::uint64_t(100'000) : runtimeBefore);
+#else
+    QSKIP("Linux only");
+#endif
 }
 
 QTEST_MAIN(TestScanCycle)
