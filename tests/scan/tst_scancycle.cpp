@@ -12,6 +12,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 
@@ -197,7 +198,8 @@ void TestScanCycle::wakeAsksForShortSlice()
     start.size = sizeof start;
     start.policy = std::uint32_t(policy);
     start.runtime = 0;
-    QCOMPARE(syscall(SYS_sched_setattr, 0, &start, 0), 0L);
+    if (syscall(SYS_sched_setattr, 0, &start, 0) != 0)
+        QSKIP(qPrintable(QStringLiteral("scheduling attributes refused here: %1").arg(qt_error_string(errno))));
     const int nice = getpriority(PRIO_PROCESS, 0);
     const std::uint64_t runtimeBefore = threadAttr().runtime;
 
