@@ -5,9 +5,10 @@
 #include <algorithm>
 
 #ifdef Q_OS_LINUX
+#include "scan/schedattr.h"
+
 #include <sched.h>
 #include <sys/prctl.h>
-#include <sys/syscall.h>
 #include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
@@ -19,20 +20,6 @@ constexpr qint64 kMaxLeadNs = 300'000;
 constexpr qint64 kSpinNs = 150'000;
 
 #ifdef Q_OS_LINUX
-// The scheduler's own attribute block; glibc has no wrapper for it before 2.41.
-struct SchedAttr {
-    quint32 size;
-    quint32 policy;
-    quint64 flags;
-    qint32 nice;
-    quint32 priority;
-    quint64 runtime;
-    quint64 deadline;
-    quint64 period;
-    quint32 utilMin;
-    quint32 utilMax;
-};
-
 // On a busy machine a woken thread waits for the running one to finish its
 // time slice, up to a scheduler tick (4 ms at 250 Hz). Since Linux 6.12 a
 // thread that asks for a short slice may cut in at once instead; it needs no
@@ -41,11 +28,10 @@ void requestShortSlice()
 {
     constexpr quint64 kSliceNs = 100'000;
     SchedAttr attr{};
-    if (syscall(SYS_sched_getattr, 0, &attr, sizeof attr, 0) != 0 || attr.policy != SCHED_OTHER)
+    if (!readSchedAttr(attr) || attr.policy != SCHED_OTHER)
         return;
-    attr.size = sizeof attr;
     attr.runtime = kSliceNs;
-    syscall(SYS_sched_setattr, 0, &attr, 0);
+    writeSchedAttr(attr);
 }
 
 qint64 monotonicNs()

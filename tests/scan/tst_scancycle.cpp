@@ -6,33 +6,16 @@
 #include <QTest>
 
 #ifdef Q_OS_LINUX
+#include "scan/schedattr.h"
+
 #include <sched.h>
 #include <sys/resource.h>
-#include <sys/syscall.h>
 #include <sys/utsname.h>
-#include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 
 namespace {
-struct Attr {
-    std::uint32_t size, policy;
-    std::uint64_t flags;
-    std::int32_t nice;
-    std::uint32_t priority;
-    std::uint64_t runtime, deadline, period;
-    std::uint32_t utilMin, utilMax;
-};
-
-Attr threadAttr()
-{
-    Attr a{};
-    syscall(SYS_sched_getattr, 0, &a, sizeof a, 0);
-    return a;
-}
-
 bool kernelAtLeast(int major, int minor)
 {
     utsname u{};
@@ -185,7 +168,7 @@ void TestScanCycle::wakeAsksForShortSlice_data()
 #endif
 }
 
-// The request is silently ignored when it fails, so a wrong attribute block would go unnoticed.
+// The request is silently ignored when it fails, so only reading the attributes back shows it took.
 void TestScanCycle::wakeAsksForShortSlice()
 {
 #ifdef Q_OS_LINUX
@@ -193,25 +176,26 @@ void TestScanCycle::wakeAsksForShortSlice()
     QFETCH(bool, sliced);
     if (!kernelAtLeast(6, 12))
         QSKIP("per-thread time slices need Linux 6.12");
-    const Attr saved = threadAttr();
-    Attr start = saved;
-    start.size = sizeof start;
+    SchedAttr saved{};
+    QVERIFY(readSchedAttr(saved));
+    SchedAttr start = saved;
     start.policy = std::uint32_t(policy);
     start.runtime = 0;
-    if (syscall(SYS_sched_setattr, 0, &start, 0) != 0)
+    if (!writeSchedAttr(start))
         QSKIP(qPrintable(QStringLiteral("scheduling attributes refused here: %1").arg(qt_error_string(errno))));
     const int nice = getpriority(PRIO_PROCESS, 0);
-    const std::uint64_t runtimeBefore = threadAttr().runtime;
+    SchedAttr before{};
+    QVERIFY(readSchedAttr(before));
 
     PreciseWake wake;
-    const Attr after = threadAttr();
-    Attr restore = saved;
-    restore.size = sizeof restore;
-    syscall(SYS_sched_setattr, 0, &restore, 0);
+    SchedAttr after{};
+    const bool read = readSchedAttr(after);
+    writeSchedAttr(saved);
 
+    QVERIFY(read);
     QCOMPARE(after.policy, std::uint32_t(policy));
     QCOMPARE(after.nice, nice);
-    QCOMPARE(after.runtime, sliced ? std::uint64_t(100'000) : runtimeBefore);
+    QCOMPARE(after.runtime, sliced ? std::uint64_t(100'000) : before.runtime);
 #else
     QSKIP("Linux only");
 #endif
