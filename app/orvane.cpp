@@ -318,9 +318,14 @@ void Orvane::showAbout()
 
 void Orvane::showFailure(const QString &text)
 {
+    // One failure ends the run, so a second one while the first is still on
+    // screen can only be an echo of it; the boxes never pile up.
+    if (m_failureBox)
+        return;
     // Window-modal and without a nested event loop: the handler that failed returns at once.
     auto *box = new QMessageBox(QMessageBox::Critical, windowTitle(), text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("failureReport"));
     box->setAttribute(Qt::WA_DeleteOnClose);
+    m_failureBox = box;
     box->open();
 }

@@ -12,6 +12,7 @@
 class CommPort;
 class QAction;
 class QMenu;
+class QMessageBox;
 
 // The main window: builds the controls from the layout tables and hands each
 // event to its handler. It decides nothing itself.
@@ -44,6 +45,7 @@ private:
 
     Panel m_panel;
     QPointer<FrmAbout> m_about;
+    QPointer<QMessageBox> m_failureBox;
     QAction *m_allOn = nullptr;
     QAction *m_allOff = nullptr;
     QAction *m_aboutItem = nullptr;

@@ -1,38 +1,30 @@
 #pragma once
 
 #include "link/commport.h"
-#include "link/commsettings.h"
 
 #include <QSerialPort>
 
+// The serial component over a real device, through QSerialPort.
 class QtCommPort : public CommPort {
     Q_OBJECT
 public:
     explicit QtCommPort(QObject *parent = nullptr);
     ~QtCommPort() override;
 
-    void setPortNumber(int n) override;
-    int portNumber() const override { return m_portNumber; }
-    void setSettings(const QString &text) override;
-    QString settings() const override { return m_settingsText; }
-    void open() override;
-    void close() override;
-    bool isOpen() const override { return m_port.isOpen(); }
-    void write(QByteArrayView text) override;
-    void flush() override;
-    qint64 waiting() const override;
-    QByteArray takeAll() override;
-    QString portLabel() const override;
+protected:
+    QString deviceFor(int portNumber) const override;
+    bool rawOpen(const QString &device, const CommSettings &settings) override;
+    bool rawApply(const CommSettings &settings) override;
+    void rawClose() override;
+    bool rawIsOpen() const override { return m_port.isOpen(); }
+    void rawWrite(QByteArrayView text) override;
+    void rawFlush() override;
+    qint64 rawPending() const override { return m_port.bytesToWrite(); }
+    qint64 rawWaiting() const override { return m_port.bytesAvailable(); }
+    QByteArray rawTakeAll() override { return m_port.readAll(); }
 
 private:
-    void announceReady();
-    void handleError(QSerialPort::SerialPortError error);
-    [[noreturn]] void fail(const QString &what, const QString &reason) const;
+    void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
-    int m_portNumber = 1;
-    QString m_settingsText = QStringLiteral("9600,N,8,1");
-    CommSettings m_settings;
-    QString m_device;
-    bool m_inCall = false;
 };

@@ -338,7 +338,8 @@ void TestMainWindow::failureIsReportedOnce()
 {
     // Without a reporter of its own the window shows one message box and goes on.
     auto *port = new FakeCommPort;
-    port->openFailure = QStringLiteral("No such file or directory");
+    port->openFailure = DeviceError{QSerialPort::DeviceNotFoundError, ENOENT,
+                                    QStringLiteral("No such file or directory")};
     Orvane window(port);
     window.show();
     window.panel().Start->click();
@@ -347,8 +348,22 @@ void TestMainWindow::failureIsReportedOnce()
     QVERIFY(box->isVisible());
     QVERIFY(box->text().contains(QStringLiteral("Com1 (/dev/fake1)")));
     QVERIFY(box->text().contains(QStringLiteral("No such file or directory")));
+    QVERIFY(window.panel().Start->isEnabled());
+
+    // A further failure while the box is open does not stack another one.
+    window.panel().Start->click();
+    port->openFailure.reset();
+    window.panel().Start->click();
+    port->failNow();
     QCOMPARE(window.findChildren<QMessageBox *>().size(), 1);
     QVERIFY(window.panel().Start->isEnabled());
+
+    // Once it is closed, the next failure is shown again.
+    box->close();
+    QTRY_VERIFY(window.findChildren<QMessageBox *>().isEmpty());
+    window.panel().Start->click();
+    port->failNow();
+    QCOMPARE(window.findChildren<QMessageBox *>().size(), 1);
 }
 
 QTEST_MAIN(TestMainWindow)

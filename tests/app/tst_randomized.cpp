@@ -79,7 +79,9 @@ void TestRandomized::invariantsHold()
             if (action < 8) {
                 p.Start->click();
             } else if (action < 12) {
-                f.port->writeFailure.clear(); // the cable is back
+                // The cable is back.
+                f.port->writeFailure.reset();
+                f.port->stalled = false;
                 p.Halt->click();
             } else if (action < 16) {
                 p.ZoomIn->click();
@@ -110,11 +112,15 @@ void TestRandomized::invariantsHold()
                 if (f.port->isOpen())
                     f.port->feed(randomBytes(rng));
             } else if (action < 98) {
+                // Failures at the three places they surface: later, from write, from flush.
                 if (f.port->isOpen())
-                    f.port->loseDevice(QStringLiteral("Input/output error"));
+                    f.port->failLater();
+            } else if (action < 99) {
+                f.port->writeFailure = FakeCommPort::ioError();
             } else {
-                f.port->writeFailure = QStringLiteral("Input/output error");
+                f.port->stalled = true;
             }
+            QCoreApplication::processEvents();
             QString broken = violation(f);
             // A failure is told once, and only as it ends a run.
             if (f.reports.size() > reportsBefore + 1)

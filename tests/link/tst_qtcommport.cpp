@@ -39,6 +39,7 @@ private slots:
     void failures();
     void deviceInUse();
     void hangUpIsOneFailure();
+    void stalledLineThrowsFromFlush();
 };
 
 void TestQtCommPort::storedSettings()
@@ -185,6 +186,32 @@ void TestQtCommPort::hangUpIsOneFailure()
     QCOMPARE(received.size(), 0);
     // No busy loop once the failure has been told.
     QVERIFY2(cpuUsed < 0.1, qPrintable(QString::number(cpuUsed)));
+}
+
+// The board stops reading and its side of the line fills up: the next command finds no room.
+void TestQtCommPort::stalledLineThrowsFromFlush()
+{
+    Pty pty;
+    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    // Opened before the port, which then holds the device exclusively.
+    const int filler = ::open(pty.path().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(filler >= 0);
+    QtCommPort port;
+    port.open();
+    fillLine(filler);
+    QSignalSpy failed(&port, &CommPort::failed);
+    port.write("x");
+    port.write("\r");
+    const QString text = failureOf([&] { port.flush(); });
+    ::close(filler);
+    QCOMPARE(text, QStringLiteral("Com1 (%1): cannot write: the device takes no data "
+                                  "(Resource temporarily unavailable)").arg(pty.path()));
+    QVERIFY(!port.isOpen());
+
+    const double cpuBefore = cpuSeconds();
+    QTest::qWait(500);
+    QVERIFY2(cpuSeconds() - cpuBefore < 0.1, "busy while the line is full");
+    QCOMPARE(failed.size(), 0); // told once, by the call that found it
 }
 
 QTEST_GUILESS_MAIN(TestQtCommPort)

@@ -122,7 +122,7 @@ void TestRunControl::runDuringARunStartsOver()
 void TestRunControl::openFailureStaysIdle()
 {
     PanelFixture f;
-    f.port->openFailure = QStringLiteral("Permission denied");
+    f.port->openFailure = DeviceError{QSerialPort::PermissionError, EACCES, QStringLiteral("Permission denied")};
     f.click("ComPort2");
     f.p().Start->click();
     expectIdle(f, true);
@@ -131,7 +131,7 @@ void TestRunControl::openFailureStaysIdle()
     QCOMPARE(f.reports.first(), QStringLiteral("Com2 (/dev/fake2): cannot open: Permission denied"));
     QVERIFY(f.item("ComPort2")->isChecked());
 
-    f.port->openFailure.clear();
+    f.port->openFailure.reset();
     f.p().Start->click();
     expectRunning(f);
     QCOMPARE(f.reports.size(), 1);
@@ -139,39 +139,77 @@ void TestRunControl::openFailureStaysIdle()
 
 void TestRunControl::failureDuringRun_data()
 {
-    QTest::addColumn<int>("how"); // 0 measure write, 1 select write, 2 device lost
-    QTest::addColumn<QString>("mentions");
-    QTest::newRow("measure write fails") << 0 << "cannot write: Input/output error";
-    QTest::newRow("select write fails") << 1 << "cannot write: Input/output error";
-    QTest::newRow("device lost") << 2 << "the connection was lost: Input/output error";
+    QTest::addColumn<int>("where"); // 0 Start_Click, 1 Timer1 tick, 2 Timer2 tick
+    QTest::addColumn<int>("how");   // 0 from write, 1 from flush, 2 later from the event loop
+    QTest::addColumn<QString>("message");
+
+    const char *wheres[] = {"Run", "measure tick", "select tick"};
+    const QString lost = QStringLiteral("the connection was lost: the device was unplugged or hung up");
+    const QString full = QStringLiteral("cannot write: the device takes no data (Resource temporarily unavailable)");
+    for (int where = 0; where < 3; ++where) {
+        QTest::addRow("%s, write fails", wheres[where]) << where << 0 << lost;
+        QTest::addRow("%s, flush finds no room", wheres[where]) << where << 1 << full;
+        QTest::addRow("%s, then the line is lost", wheres[where]) << where << 2 << lost;
+    }
 }
 
+// Wherever a failure surfaces, the first one ends the run at that step and is told once.
 void TestRunControl::failureDuringRun()
 {
+    QFETCH(int, where);
     QFETCH(int, how);
-    QFETCH(QString, mentions);
+    QFETCH(QString, message);
 
     PanelFixture f;
-    f.p().Start->click();
+    // A bar from earlier, so a Run that went on to clear the chart would show.
+    f.port->open();
     f.port->feed("x\r\n10\r\n>");
+    f.port->close();
     const QImage chart = f.p().Chart->image();
-    if (how == 1)
+    if (where > 0)
+        f.p().Start->click();
+    if (where > 1)
         f.tick(f.p().Timer1);
+    f.port->clearSent();
+
+    if (how == 0)
+        f.port->writeFailure = FakeCommPort::ioError();
+    else if (how == 1)
+        f.port->stalled = true;
+    QTimer *timer = where == 1 ? f.p().Timer1 : f.p().Timer2;
+    const int intervalBefore = (where == 1 ? f.p().Timer2 : f.p().Timer1)->interval();
+    if (where == 0)
+        f.p().Start->click();
+    else
+        f.tick(timer);
     if (how == 2) {
-        f.port->loseDevice(QStringLiteral("Input/output error"));
-    } else {
-        f.port->writeFailure = QStringLiteral("Input/output error");
-        f.tick(how == 0 ? f.p().Timer1 : f.p().Timer2);
+        QVERIFY(f.reports.isEmpty());
+        f.port->failLater();
+        QTRY_COMPARE(f.reports.size(), 1);
     }
+
     expectIdle(f, true);
     QCOMPARE(f.reports.size(), 1);
-    QVERIFY2(f.reports.first().startsWith(QStringLiteral("Com1 (/dev/fake1): ")), qPrintable(f.reports.first()));
-    QVERIFY2(f.reports.first().contains(mentions), qPrintable(f.reports.first()));
-    QCOMPARE(f.p().Chart->image(), chart);
+    QCOMPARE(f.reports.first(), QStringLiteral("Com1 (/dev/fake1): ") + message);
     QCOMPARE(f.p().valueLabels[0]->text(), QStringLiteral("16"));
+    if (how < 2) {
+        // The handler stopped at the failing write: nothing after it ran.
+        QCOMPARE(f.p().Chart->image() == chart, where == 0);
+        if (where > 0)
+            QCOMPARE((where == 1 ? f.p().Timer2 : f.p().Timer1)->interval(), intervalBefore);
+    }
+    const qsizetype written = f.port->writes.size();
 
-    // Nothing keeps ticking, so nothing more is reported.
+    // Nothing keeps ticking, so nothing more is sent or reported.
     QTest::qWait(150);
+    QCOMPARE(f.reports.size(), 1);
+    QCOMPARE(f.port->writes.size(), written);
+
+    // With the line back, Run works again.
+    f.port->writeFailure.reset();
+    f.port->stalled = false;
+    f.p().Start->click();
+    expectRunning(f);
     QCOMPARE(f.reports.size(), 1);
 }
 

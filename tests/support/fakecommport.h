@@ -2,70 +2,96 @@
 
 #include "link/commport.h"
 
-// Serial component for tests: records every write, holds input fed by the test.
+#include <QTimer>
+
+#include <cerrno>
+
+// The serial component over a pretend device: only the raw I/O is its own, so
+// it fails the way the real one does. It records every write and holds input
+// fed by the test. A failure can be set up to come from write(), from flush(),
+// or later from the event loop.
 class FakeCommPort : public CommPort {
     Q_OBJECT
 public:
     using CommPort::CommPort;
 
-    void setPortNumber(int n) override { m_portNumber = n; }
-    int portNumber() const override { return m_portNumber; }
-    void setSettings(const QString &text) override { m_settings = text; }
-    QString settings() const override { return m_settings; }
-    void open() override
+    static DeviceError ioError() { return {QSerialPort::ResourceError, EIO, QStringLiteral("Input/output error")}; }
+    static DeviceError noRoom()
     {
-        if (!openFailure.isEmpty())
-            throw CommError(portLabel() + QStringLiteral(": cannot open: ") + openFailure);
-        if (m_open)
-            throw CommError(portLabel() + QStringLiteral(": cannot open: the port is already open"));
-        m_open = true;
-        ++opens;
-    }
-    void close() override
-    {
-        m_open = false;
-        ++closes;
-    }
-    bool isOpen() const override { return m_open; }
-    void write(QByteArrayView text) override
-    {
-        if (!m_open)
-            throw CommError(portLabel() + QStringLiteral(": cannot write: the port is not open"));
-        if (!writeFailure.isEmpty())
-            throw CommError(portLabel() + QStringLiteral(": cannot write: ") + writeFailure);
-        writes.append(text.toByteArray());
-    }
-    qint64 waiting() const override { return m_input.size(); }
-    QByteArray takeAll() override { return std::exchange(m_input, {}); }
-    QString portLabel() const override
-    {
-        return QStringLiteral("Com%1 (/dev/fake%1)").arg(m_portNumber);
+        return {QSerialPort::ResourceError, EAGAIN, QStringLiteral("Resource temporarily unavailable")};
     }
 
     // Characters arrive from the board; the event comes once enough are waiting.
     void feed(const QByteArray &bytes)
     {
         m_input += bytes;
-        if (m_input.size() >= kReceiveThreshold)
-            emit received();
+        arrived();
     }
-    void loseDevice(const QString &reason)
+    // The device reports a failure while nobody is calling, as a lost device does.
+    void failNow(const DeviceError &error = ioError()) { deviceError(error); }
+    void failLater(const DeviceError &error = ioError())
     {
-        m_open = false;
-        emit failed(portLabel() + QStringLiteral(": the connection was lost: ") + reason);
+        QTimer::singleShot(0, this, [this, error] { deviceError(error); });
     }
     QByteArray sent() const { return writes.join(); }
     void clearSent() { writes.clear(); }
 
     QList<QByteArray> writes;
-    QString openFailure;
-    QString writeFailure;
+    // Refusals of the pretend driver, reported the way Qt reports them.
+    std::optional<DeviceError> openFailure;
+    std::optional<DeviceError> writeFailure;
+    std::optional<DeviceError> flushFailure;
+    bool stalled = false; // the driver takes nothing more, so flushed bytes stay pending
     int opens = 0;
     int closes = 0;
 
+protected:
+    QString deviceFor(int portNumber) const override
+    {
+        return QStringLiteral("/dev/fake%1").arg(portNumber);
+    }
+    bool rawOpen(const QString &, const CommSettings &) override
+    {
+        if (openFailure) {
+            deviceError(*openFailure);
+            return false;
+        }
+        m_open = true;
+        ++opens;
+        return true;
+    }
+    bool rawApply(const CommSettings &) override { return true; }
+    void rawClose() override
+    {
+        m_open = false;
+        m_pending.clear();
+        ++closes;
+    }
+    bool rawIsOpen() const override { return m_open; }
+    void rawWrite(QByteArrayView text) override
+    {
+        if (writeFailure) {
+            deviceError(*writeFailure);
+            return;
+        }
+        writes.append(text.toByteArray());
+        m_pending += text.toByteArray();
+    }
+    void rawFlush() override
+    {
+        if (flushFailure)
+            deviceError(*flushFailure);
+        else if (stalled && !m_pending.isEmpty())
+            deviceError(noRoom());
+        else
+            m_pending.clear();
+    }
+    qint64 rawPending() const override { return m_pending.size(); }
+    qint64 rawWaiting() const override { return m_input.size(); }
+    QByteArray rawTakeAll() override { return std::exchange(m_input, {}); }
+
 private:
-    int m_portNumber = 1;
-    QString m_settings = QStringLiteral("9600,N,8,1");
     bool m_open = false;
+    QByteArray m_pending;
     QByteArray m_input;
 };

@@ -11,6 +11,24 @@
 #include <termios.h>
 #include <unistd.h>
 
+// Fills a line from a non-blocking descriptor until it takes nothing more: the
+// kernel moves bytes along after a first EAGAIN, so it tries again until two
+// rounds in a row find no room.
+inline void fillLine(int fd)
+{
+    for (int idle = 0; idle < 2;) {
+        qsizetype written = 0;
+        for (const int chunk : {4096, 64, 1}) {
+            const QByteArray bytes(chunk, 'z');
+            ssize_t n = 0;
+            while ((n = ::write(fd, bytes.constData(), size_t(chunk))) > 0)
+                written += n;
+        }
+        idle = written == 0 ? idle + 1 : 0;
+        ::usleep(20'000);
+    }
+}
+
 // A pseudo-terminal whose far end plays the board.
 class Pty {
 public:

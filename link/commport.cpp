@@ -1,0 +1,197 @@
+#include "link/commport.h"
+
+#include <cerrno>
+
+// Names the operation a failure belongs to while one of the component's calls runs.
+class CommPort::Call {
+public:
+    Call(CommPort &port, const char *operation) : m_port(port), m_saved(port.m_operation)
+    {
+        port.m_operation = QString::fromLatin1(operation);
+    }
+    ~Call() { m_port.m_operation = m_saved; }
+    Call(const Call &) = delete;
+    Call &operator=(const Call &) = delete;
+
+private:
+    CommPort &m_port;
+    QString m_saved;
+};
+
+Verdict judge(const DeviceError &error, bool opening)
+{
+    switch (error.code) {
+    case QSerialPort::NoError:
+    case QSerialPort::TimeoutError:
+        return Verdict::Harmless;
+    case QSerialPort::UnsupportedOperationError:
+        // Once open, it is a pseudo-terminal refusing modem-line requests.
+        return opening ? Verdict::NotSerial : Verdict::Harmless;
+    default:
+        break;
+    }
+    if (opening)
+        return error.code == QSerialPort::PermissionError && error.sysError == EBUSY ? Verdict::Busy
+                                                                                      : Verdict::Other;
+    if (error.sysError == EAGAIN || error.sysError == EWOULDBLOCK)
+        return Verdict::Stall;
+    if (error.code == QSerialPort::ReadError || error.code == QSerialPort::ResourceError
+        || error.code == QSerialPort::DeviceNotFoundError)
+        return Verdict::Lost;
+    return Verdict::Other;
+}
+
+QString CommPort::portLabel() const
+{
+    const QString device = m_device.isEmpty() ? deviceFor(m_portNumber) : m_device;
+    return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(device);
+}
+
+QString CommPort::describe(const DeviceError &error, Verdict verdict) const
+{
+    const QString lost = QStringLiteral("the connection was lost");
+    QString what = m_operation.isEmpty() ? lost : m_operation;
+    QString reason = error.text;
+    switch (verdict) {
+    case Verdict::Busy:
+        reason = QStringLiteral("the device is in use by another program (%1)").arg(error.text);
+        break;
+    case Verdict::NotSerial:
+        reason = QStringLiteral("it is not a serial device (%1)").arg(error.text);
+        break;
+    case Verdict::Stall:
+        what = QStringLiteral("cannot write");
+        reason = QStringLiteral("the device takes no data (%1)").arg(error.text);
+        break;
+    case Verdict::Lost:
+        // The errno of a read on a hung-up line is often stale; say what happened.
+        what = lost;
+        reason = QStringLiteral("the device was unplugged or hung up");
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason);
+}
+
+void CommPort::fail(const QString &what, const QString &reason)
+{
+    throw CommError(QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
+}
+
+void CommPort::throwIfFailed()
+{
+    if (m_failure.isEmpty())
+        return;
+    const QString text = std::exchange(m_failure, QString());
+    if (rawIsOpen())
+        rawClose();
+    throw CommError(text);
+}
+
+void CommPort::deviceError(const DeviceError &error)
+{
+    const Verdict verdict = judge(error, m_opening);
+    if (verdict == Verdict::Harmless)
+        return;
+    if (!m_operation.isEmpty()) {
+        if (m_failure.isEmpty())
+            m_failure = describe(error, verdict);
+        return;
+    }
+    // Only the first failure counts: it closes the port, and a closed port has nothing more to say.
+    if (!rawIsOpen())
+        return;
+    const QString text = describe(error, verdict);
+    rawClose();
+    emit failed(text);
+}
+
+void CommPort::arrived()
+{
+    if (rawIsOpen() && rawWaiting() >= kReceiveThreshold)
+        emit received();
+}
+
+void CommPort::setPortNumber(int n)
+{
+    if (n < 1 || n > 255)
+        throw CommError(QStringLiteral("Com%1: there is no such port number; ports are 1 to 255").arg(n));
+    if (rawIsOpen())
+        fail(QStringLiteral("cannot change the port number"), QStringLiteral("the port is open"));
+    m_portNumber = n;
+    m_device.clear();
+}
+
+void CommPort::setSettings(const QString &text)
+{
+    const SettingsParse parsed = parseCommSettings(text);
+    if (!parsed.settings)
+        fail(QStringLiteral("invalid line settings"), parsed.error);
+    m_settings = *parsed.settings;
+    m_settingsText = text;
+    if (!rawIsOpen())
+        return;
+    Call call(*this, "cannot apply line settings");
+    if (!rawApply(m_settings) && m_failure.isEmpty())
+        fail(QStringLiteral("cannot apply line settings"), QStringLiteral("the device refused them"));
+    throwIfFailed();
+}
+
+void CommPort::open()
+{
+    if (rawIsOpen())
+        fail(QStringLiteral("cannot open"), QStringLiteral("the port is already open"));
+    m_device = deviceFor(m_portNumber);
+    Call call(*this, "cannot open");
+    m_opening = true;
+    const bool opened = rawOpen(m_device, m_settings);
+    m_opening = false;
+    if (!opened && m_failure.isEmpty())
+        m_failure = describe({QSerialPort::UnknownError, 0, QStringLiteral("unknown error")},
+                             Verdict::Other);
+    throwIfFailed();
+}
+
+void CommPort::close()
+{
+    if (rawIsOpen())
+        rawClose();
+}
+
+void CommPort::write(QByteArrayView text)
+{
+    Call call(*this, "cannot write");
+    if (!rawIsOpen())
+        fail(m_operation, QStringLiteral("the port is not open"));
+    if (rawPending() + text.size() > kOutBufferSize)
+        m_failure = describe({QSerialPort::WriteError, EAGAIN,
+                              QStringLiteral("%1 bytes are still waiting").arg(rawPending())},
+                             Verdict::Stall);
+    else
+        rawWrite(text);
+    throwIfFailed();
+}
+
+void CommPort::flush()
+{
+    Call call(*this, "cannot write");
+    if (!rawIsOpen())
+        fail(m_operation, QStringLiteral("the port is not open"));
+    rawFlush();
+    if (m_failure.isEmpty() && rawIsOpen() && rawPending() > 0)
+        m_failure = describe({QSerialPort::WriteError, EAGAIN,
+                              QStringLiteral("%1 bytes are still waiting").arg(rawPending())},
+                             Verdict::Stall);
+    throwIfFailed();
+}
+
+QByteArray CommPort::takeAll()
+{
+    Call call(*this, "cannot read");
+    if (!rawIsOpen())
+        fail(m_operation, QStringLiteral("the port is not open"));
+    QByteArray bytes = rawTakeAll();
+    throwIfFailed();
+    return bytes;
+}
