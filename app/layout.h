@@ -1,7 +1,11 @@
 #pragma once
 
-#include <Qt>
+#include "scan/channeltable.h"
+
 #include <QColor>
+#include <Qt>
+
+#include <optional>
 
 // The main window as data: every control's initial state. Positions in twips.
 namespace layout {
@@ -46,8 +50,7 @@ inline constexpr ReadoutSpec kReadouts[] = {
     {"Mag", "1", {4680, 5880, 255, 255}, Qt::AlignHCenter, true},
 };
 
-// Chart rows: row i holds channel i's name label and value label.
-inline constexpr int kRowPitch = 300;
+// Chart rows: row i, chart::kRowPitch apart, holds channel i's name label and value label.
 inline constexpr Box kNameLabel{0, 0, 400, 200};
 inline constexpr Box kValueLabel{400, 0, 400, 200};
 inline constexpr int kOddValueLabelRow = 7; // V7 is drawn a little larger
@@ -71,14 +74,15 @@ inline constexpr ScrollSpec kScroll{{0, 6240, 6000, 255}, 0, 255, 1, 30, 0};
 
 enum class Mark { None, Unchecked, Checked };
 
-// The menu tree from left to right and top to bottom. Rows with a channel
-// index take their name and caption from the channel table.
+// The menu tree from left to right and top to bottom. A group row is a
+// submenu of channel items: the channel table says which channels it holds,
+// in their table order, and its caption; `mark` is then the items' mark.
 struct MenuRow {
     int level;
     const char *name;
     const char *caption;
     Mark mark;
-    int channel = -1;
+    std::optional<MenuGroup> group = std::nullopt;
 };
 
 inline constexpr MenuRow kMenu[] = {
@@ -96,28 +100,10 @@ inline constexpr MenuRow kMenu[] = {
     {1, "View", "Measure", Mark::None},
     {2, "ElAllOn", "All On", Mark::None},
     {2, "ElAllOff", "All Off", Mark::None},
-    {2, "El", "Electrodes", Mark::None},
-    {3, nullptr, nullptr, Mark::Checked, 1},
-    {3, nullptr, nullptr, Mark::Checked, 2},
-    {3, nullptr, nullptr, Mark::Checked, 3},
-    {3, nullptr, nullptr, Mark::Checked, 4},
-    {3, nullptr, nullptr, Mark::Checked, 5},
-    {3, nullptr, nullptr, Mark::Checked, 6},
-    {3, nullptr, nullptr, Mark::Checked, 7},
-    {3, nullptr, nullptr, Mark::Checked, 8},
-    {3, nullptr, nullptr, Mark::Checked, 9},
-    {2, "Ref", "References", Mark::None},
-    {3, nullptr, nullptr, Mark::Checked, 10},
-    {3, nullptr, nullptr, Mark::Checked, 11},
-    {2, "Internal", "Internal", Mark::None},
-    {3, nullptr, nullptr, Mark::Checked, 0},
-    {3, nullptr, nullptr, Mark::Checked, 12},
-    {3, nullptr, nullptr, Mark::Checked, 13},
-    {3, nullptr, nullptr, Mark::Checked, 14},
-    {3, nullptr, nullptr, Mark::Checked, 15},
-    {2, "Sup", "Supplies", Mark::None},
-    {3, nullptr, nullptr, Mark::Checked, 16},
-    {3, nullptr, nullptr, Mark::Checked, 17},
+    {2, "El", nullptr, Mark::Checked, MenuGroup::Electrodes},
+    {2, "Ref", nullptr, Mark::Checked, MenuGroup::References},
+    {2, "Internal", nullptr, Mark::Checked, MenuGroup::Internal},
+    {2, "Sup", nullptr, Mark::Checked, MenuGroup::Supplies},
     {1, "About", "About", Mark::None},
 };
 

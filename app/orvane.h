@@ -10,6 +10,7 @@
 #include <memory>
 
 class CommPort;
+class PreciseWake;
 class QAction;
 class QMenu;
 class QMessageBox;
@@ -21,9 +22,10 @@ class Orvane : public QMainWindow {
 public:
     using Reporter = std::function<void(const QString &)>;
 
-    // Takes the serial component (a QSerialPort one when null) and how failures
-    // reach the user (a message box when empty).
-    explicit Orvane(CommPort *port = nullptr, Reporter report = {});
+    // Takes the serial component (a QSerialPort one when null), how failures
+    // reach the user (a message box when empty) and what wakes the event loop
+    // when a scan timer is due (Qt's timers alone when null).
+    explicit Orvane(CommPort *port = nullptr, Reporter report = {}, PreciseWake *wake = nullptr);
     ~Orvane() override;
 
     Panel &panel() { return m_panel; }
@@ -40,8 +42,14 @@ private:
     void showFailure(const QString &text);
 
     // Runs one handler; a failure ends it there and is reported, never thrown on.
+    // Tells what the handler returned, if anything.
     template<class F>
-    void guarded(F &&handler);
+    bool guarded(F &&handler);
+    // Every event's way in: the handler, guarded, and traced when asked for.
+    template<class F>
+    void handle(const char *event, F &&handler);
+    template<class Sender, class Signal, class F>
+    void on(Sender *sender, Signal signal, F handler);
 
     Panel m_panel;
     QPointer<FrmAbout> m_about;

@@ -28,12 +28,12 @@ void Trace::installFromEnvironment(QWidget *window)
     }
 }
 
-void Trace::handled(double startedAt, int channel, bool drawn, const QString &before,
-                    const QString &after)
+void Trace::handled(const char *event, double startedAt, int channel, const QString &before,
+                    const QString &after, bool result)
 {
     const double end = now();
-    std::fprintf(m_file, "%.6f handled %.0f %d %d %s %d\n", end, (end - startedAt) * 1e9, channel,
-                 int(before != after), qPrintable(after), int(drawn));
+    std::fprintf(m_file, "%.6f handled %s %.0f %d %d %s %d\n", end, event, (end - startedAt) * 1e9,
+                 channel, int(before != after), qPrintable(after), int(result));
 }
 
 bool Trace::eventFilter(QObject *watched, QEvent *event)

@@ -1,17 +1,19 @@
 #pragma once
 
-#include "scan/channeltable.h"
+#include "scan/panel.h"
 
+#include <QLabel>
 #include <QObject>
 
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <type_traits>
 
 class QWidget;
 
 // Timing probes for the benchmark. Inert unless ORVANE_TRACE names a file:
-// then each line is "<steady-clock seconds> <event>", written at once.
+// then each line is "<steady-clock seconds> <what> ...", written at once.
 class Trace : public QObject {
 public:
     static Trace *get() { return s_trace; }
@@ -23,10 +25,23 @@ public:
         return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
-    // One receive event, and what the channel's value label said before and after it.
-    void mark(const char *what) { std::fprintf(m_file, "%.6f %s\n", now(), what); }
-    void handled(double startedAt, int channel, bool drawn, const QString &before,
-                 const QString &after);
+
+    // Runs one event's handler and writes "handled EVENT NS CHANNEL CHANGED TEXT RESULT":
+    // how long it took, the current channel's value label and whether it changed,
+    // and what the handler returned (1 when a reading was drawn).
+    template<class F>
+    void around(const char *event, const Panel &p, F &&handler)
+    {
+        const int channel = p.state.ChanIdx;
+        const QString before = p.valueLabels[channel]->text();
+        const double started = now();
+        bool result = false;
+        if constexpr (std::is_same_v<decltype(handler()), bool>)
+            result = handler();
+        else
+            handler();
+        handled(event, started, channel, before, p.valueLabels[channel]->text(), result);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,6 +49,8 @@ protected:
 private:
     explicit Trace(std::FILE *file) : m_file(file) {}
     ~Trace() override { std::fclose(m_file); }
+    void handled(const char *event, double startedAt, int channel, const QString &before,
+                 const QString &after, bool result);
 
     static inline Trace *s_trace = nullptr;
     std::FILE *m_file;

@@ -282,10 +282,10 @@ int main(int argc, char *argv[])
     std::vector<Handled> handled;
     std::vector<std::pair<double, QByteArray>> labelPaints[18];
     for (const Line &l : traceLines) {
-        if (l.words.value(0) == "handled") {
+        if (l.words.value(0) == "handled" && l.words.value(1) == "OrvaneCom") {
             if (l.t >= scanFrom && l.t <= scanTo)
-                handlerUs.push_back(l.words.value(1).toDouble() / 1e3);
-            handled.push_back({l.t, l.words.value(2).toInt(), l.words.value(3) == "1", l.words.value(4)});
+                handlerUs.push_back(l.words.value(2).toDouble() / 1e3);
+            handled.push_back({l.t, l.words.value(3).toInt(), l.words.value(4) == "1", l.words.value(5)});
         }
         const int channel = l.words.value(1).toInt();
         if (l.words.value(0) == "label" && channel >= 0 && channel < 18)

@@ -1,25 +1,13 @@
 #include "chart/barchart.h"
 
 #include "chart/chartsurface.h"
+#include "chart/geometry.h"
+#include "link/runstate.h"
 #include "link/stopscan.h"
 #include "scan/panel.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollBar>
-
-namespace chart {
-double barLength(double v, qint16 zoom, int s)
-{
-    const qint16 p = qint16(zoom * s);
-    double length = kPerUnit * (v * zoom - p);
-    if (length > kFullScale)
-        length = kFullScale;
-    if (length < 0)
-        length = 0;
-    return length;
-}
-} // namespace chart
 
 void DrawBar(Panel &p, double v)
 {
@@ -41,6 +29,6 @@ void CleanBars(Panel &p)
                            chart::kBarHeight, Qt::white);
     if (p.chosen().none()) {
         StopScan(p);
-        p.Start->setEnabled(false);
+        offerRun(p, false);
     }
 }

@@ -1,26 +1,19 @@
 #include "chart/zoom.h"
 
+#include "chart/geometry.h"
 #include "scan/panel.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 
-#include <cmath>
-
-namespace chart {
-int centreValue(qint16 zoom, int s)
-{
-    return int(std::floor(120.0 / zoom + s));
-}
-
-int pageStep(qint16 zoom)
-{
-    return int(std::nearbyint(60.0 / zoom));
-}
-} // namespace chart
-
 namespace {
+void showScroll(Panel &p, bool shown)
+{
+    p.HScroll->setVisible(shown);
+    p.HScroll->setEnabled(shown);
+}
+
 void showReadouts(Panel &p)
 {
     p.Mag->setText(QString::number(p.state.ZoomMag));
@@ -40,8 +33,7 @@ void ZoomIn_Click(Panel &p)
         p.ZoomIn->setEnabled(false);
     }
     p.ZoomOut->setEnabled(true);
-    p.HScroll->setVisible(true);
-    p.HScroll->setEnabled(true);
+    showScroll(p, true);
     showReadouts(p);
     p.HScroll->setPageStep(chart::pageStep(p.state.ZoomMag));
 }
@@ -53,13 +45,11 @@ void ZoomOut_Click(Panel &p)
         p.state.ZoomMag = qint16(std::lround(p.state.ZoomMag / 2.0));
     if (p.state.ZoomMag == 1) {
         p.ZoomOut->setEnabled(false);
-        p.HScroll->setVisible(false);
-        p.HScroll->setEnabled(false);
+        showScroll(p, false);
         p.HScroll->setValue(0);
     } else {
         p.ZoomOut->setEnabled(true);
-        p.HScroll->setVisible(true);
-        p.HScroll->setEnabled(true);
+        showScroll(p, true);
     }
     showReadouts(p);
 }

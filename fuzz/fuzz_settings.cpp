@@ -16,24 +16,6 @@ void require(bool ok, const char *what, const QString &text)
     }
 }
 
-QString format(const CommSettings &s)
-{
-    const char *parity = "?";
-    switch (s.parity) {
-    case QSerialPort::NoParity: parity = "N"; break;
-    case QSerialPort::EvenParity: parity = "E"; break;
-    case QSerialPort::OddParity: parity = "O"; break;
-    case QSerialPort::MarkParity: parity = "M"; break;
-    case QSerialPort::SpaceParity: parity = "S"; break;
-    }
-    const char *stop = s.stopBits == QSerialPort::OneStop        ? "1"
-                       : s.stopBits == QSerialPort::OneAndHalfStop ? "1.5"
-                       : s.stopBits == QSerialPort::TwoStop        ? "2"
-                                                                   : "?";
-    return QStringLiteral("%1,%2,%3,%4").arg(s.baud).arg(QLatin1String(parity))
-        .arg(int(s.dataBits)).arg(QLatin1String(stop));
-}
-
 bool plainDigits(QStringView field)
 {
     for (QChar c : field)
@@ -61,7 +43,7 @@ void check(const QString &text)
     require(s.dataBits >= QSerialPort::Data5 && s.dataBits <= QSerialPort::Data8,
             "data bits outside 5..8", text);
 
-    const QString again = format(s);
+    const QString again = formatCommSettings(s);
     const SettingsParse reparsed = parseCommSettings(again);
     require(reparsed.settings == parsed.settings, "round trip changed the settings", again);
 }

@@ -74,6 +74,13 @@ QString CommPort::describe(const DeviceError &error, Verdict verdict) const
     return QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason);
 }
 
+QString CommPort::stalled() const
+{
+    return describe({QSerialPort::WriteError, EAGAIN,
+                     QStringLiteral("%1 bytes are still waiting").arg(rawPending())},
+                    Verdict::Stall);
+}
+
 void CommPort::fail(const QString &what, const QString &reason)
 {
     throw CommError(QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
@@ -165,9 +172,7 @@ void CommPort::write(QByteArrayView text)
     if (!rawIsOpen())
         fail(m_operation, QStringLiteral("the port is not open"));
     if (rawPending() + text.size() > kOutBufferSize)
-        m_failure = describe({QSerialPort::WriteError, EAGAIN,
-                              QStringLiteral("%1 bytes are still waiting").arg(rawPending())},
-                             Verdict::Stall);
+        m_failure = stalled();
     else
         rawWrite(text);
     throwIfFailed();
@@ -180,9 +185,7 @@ void CommPort::flush()
         fail(m_operation, QStringLiteral("the port is not open"));
     rawFlush();
     if (m_failure.isEmpty() && rawIsOpen() && rawPending() > 0)
-        m_failure = describe({QSerialPort::WriteError, EAGAIN,
-                              QStringLiteral("%1 bytes are still waiting").arg(rawPending())},
-                             Verdict::Stall);
+        m_failure = stalled();
     throwIfFailed();
 }
 

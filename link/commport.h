@@ -93,6 +93,8 @@ private:
     class Call;
     [[noreturn]] void fail(const QString &what, const QString &reason);
     QString describe(const DeviceError &error, Verdict verdict) const;
+    // The device has not taken what was handed to it.
+    QString stalled() const;
     void throwIfFailed();
 
     int m_portNumber = 1;

@@ -5,6 +5,17 @@
 #include <algorithm>
 
 namespace {
+constexpr SettingsWord<QSerialPort::Parity> kParities[] = {
+    {"N", QSerialPort::NoParity},   {"E", QSerialPort::EvenParity},  {"O", QSerialPort::OddParity},
+    {"M", QSerialPort::MarkParity}, {"S", QSerialPort::SpaceParity},
+};
+constexpr SettingsWord<QSerialPort::DataBits> kDataBits[] = {
+    {"5", QSerialPort::Data5}, {"6", QSerialPort::Data6}, {"7", QSerialPort::Data7}, {"8", QSerialPort::Data8},
+};
+constexpr SettingsWord<QSerialPort::StopBits> kStopBits[] = {
+    {"1", QSerialPort::OneStop}, {"1.5", QSerialPort::OneAndHalfStop}, {"2", QSerialPort::TwoStop},
+};
+
 SettingsParse fail(const QString &why)
 {
     return {std::nullopt, why};
@@ -17,7 +28,29 @@ bool isDigits(QStringView text)
     return !text.isEmpty()
            && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
+
+template<class T>
+std::optional<T> lookUp(std::span<const SettingsWord<T>> words, QStringView field)
+{
+    for (const SettingsWord<T> &word : words)
+        if (field == QLatin1String(word.text))
+            return word.value;
+    return std::nullopt;
+}
+
+template<class T>
+const char *wordFor(std::span<const SettingsWord<T>> words, T value)
+{
+    for (const SettingsWord<T> &word : words)
+        if (word.value == value)
+            return word.text;
+    return "?";
+}
 } // namespace
+
+std::span<const SettingsWord<QSerialPort::Parity>> parityWords() { return kParities; }
+std::span<const SettingsWord<QSerialPort::DataBits>> dataBitsWords() { return kDataBits; }
+std::span<const SettingsWord<QSerialPort::StopBits>> stopBitsWords() { return kStopBits; }
 
 SettingsParse parseCommSettings(QStringView text)
 {
@@ -40,59 +73,31 @@ SettingsParse parseCommSettings(QStringView text)
     const QString parity = parityField.size() == 1 && parityField[0].unicode() < 128
                                ? parityField.toString().toUpper()
                                : QString();
-    if (parity == u"N")
-        s.parity = QSerialPort::NoParity;
-    else if (parity == u"E")
-        s.parity = QSerialPort::EvenParity;
-    else if (parity == u"O")
-        s.parity = QSerialPort::OddParity;
-    else if (parity == u"M")
-        s.parity = QSerialPort::MarkParity;
-    else if (parity == u"S")
-        s.parity = QSerialPort::SpaceParity;
-    else
-        return fail(QStringLiteral("parity \"%1\" is not one of N, E, O, M, S")
-                        .arg(fields[1].trimmed()));
+    const auto parityValue = lookUp(parityWords(), QStringView(parity));
+    if (!parityValue)
+        return fail(QStringLiteral("parity \"%1\" is not one of N, E, O, M, S").arg(parityField));
+    s.parity = *parityValue;
 
     const QStringView data = fields[2].trimmed();
-    if (data == u"5")
-        s.dataBits = QSerialPort::Data5;
-    else if (data == u"6")
-        s.dataBits = QSerialPort::Data6;
-    else if (data == u"7")
-        s.dataBits = QSerialPort::Data7;
-    else if (data == u"8")
-        s.dataBits = QSerialPort::Data8;
-    else
+    const auto dataValue = lookUp(dataBitsWords(), data);
+    if (!dataValue)
         return fail(QStringLiteral("data bits \"%1\" are not 5, 6, 7 or 8").arg(data));
+    s.dataBits = *dataValue;
 
     const QStringView stop = fields[3].trimmed();
-    if (stop == u"1")
-        s.stopBits = QSerialPort::OneStop;
-    else if (stop == u"1.5")
-        s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop == u"2")
-        s.stopBits = QSerialPort::TwoStop;
-    else
+    const auto stopValue = lookUp(stopBitsWords(), stop);
+    if (!stopValue)
         return fail(QStringLiteral("stop bits \"%1\" are not 1, 1.5 or 2").arg(stop));
+    s.stopBits = *stopValue;
 
     return {s, {}};
 }
 
-QString deviceForPort(int n, const EnvLookup &env)
+QString formatCommSettings(const CommSettings &s)
 {
-#ifdef Q_OS_WIN
-    Q_UNUSED(env);
-    return QStringLiteral("COM%1").arg(n);
-#else
-    const QString chosen = env(QStringLiteral("ORVANE_COM%1").arg(n));
-    if (!chosen.isEmpty())
-        return chosen;
-    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
-#endif
-}
-
-QString deviceForPort(int n)
-{
-    return deviceForPort(n, [](const QString &name) { return qEnvironmentVariable(name.toLocal8Bit().constData()); });
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(s.baud)
+        .arg(QLatin1String(wordFor(parityWords(), s.parity)))
+        .arg(QLatin1String(wordFor(dataBitsWords(), s.dataBits)))
+        .arg(QLatin1String(wordFor(stopBitsWords(), s.stopBits)));
 }

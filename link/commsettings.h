@@ -3,8 +3,8 @@
 #include <QSerialPort>
 #include <QString>
 
-#include <functional>
 #include <optional>
+#include <span>
 
 // A line settings text such as "9600,N,8,1", parsed and checked.
 struct CommSettings {
@@ -15,16 +15,21 @@ struct CommSettings {
     friend bool operator==(const CommSettings &, const CommSettings &) = default;
 };
 
+// How each field is written in a settings text.
+template<class T>
+struct SettingsWord {
+    const char *text;
+    T value;
+};
+std::span<const SettingsWord<QSerialPort::Parity>> parityWords();     // N, E, O, M, S
+std::span<const SettingsWord<QSerialPort::DataBits>> dataBitsWords(); // 5..8
+std::span<const SettingsWord<QSerialPort::StopBits>> stopBitsWords(); // 1, 1.5, 2
+
 struct SettingsParse {
     std::optional<CommSettings> settings;
     QString error; // says what is wrong when settings is empty
 };
 
 SettingsParse parseCommSettings(QStringView text);
-
-using EnvLookup = std::function<QString(const QString &name)>;
-
-// Device that port number n (1-based) names: COMn on Windows; elsewhere
-// $ORVANE_COMn when set, else /dev/ttyS<n-1>.
-QString deviceForPort(int n, const EnvLookup &env);
-QString deviceForPort(int n);
+// The canonical text of settings, e.g. "9600,N,8,1".
+QString formatCommSettings(const CommSettings &settings);

@@ -1,5 +1,7 @@
 #include "link/qtcommport.h"
 
+#include "link/portdevice.h"
+
 #include <cerrno>
 
 QtCommPort::QtCommPort(QObject *parent) : CommPort(parent)

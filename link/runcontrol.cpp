@@ -3,12 +3,12 @@
 #include "chart/barchart.h"
 #include "link/commport.h"
 #include "link/protocol.h"
+#include "link/runstate.h"
 #include "link/stopscan.h"
 #include "scan/panel.h"
 #include "scan/scancycle.h"
 
 #include <QAction>
-#include <QPushButton>
 #include <QTimer>
 
 void Form_Load(Panel &p)
@@ -48,10 +48,7 @@ void Start_Click(Panel &p)
         p.OrvaneCom->setSettings(QString::fromLatin1(wire::kLineSettings));
         p.OrvaneCom->open();
     }
-    p.Start->setEnabled(false);
-    p.Halt->setEnabled(true);
-    p.PortSel->setEnabled(false);
-    p.ShldDrvr->setEnabled(false);
+    showRunState(p, RunState::Running);
     sendCommand(*p.OrvaneCom, wire::shieldCommand(p.state.ShldMode));
     p.Timer2->stop();
     armTimer(p, p.Timer1);

@@ -1,11 +1,11 @@
 #include "menus/channeltoggles.h"
 
 #include "chart/barchart.h"
+#include "link/runstate.h"
 #include "scan/panel.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QPushButton>
 
 namespace {
 void setChannelShown(Panel &p, int idx, bool shown)
@@ -24,7 +24,7 @@ void ChannelItem_Click(Panel &p, int idx)
     } else {
         item->setChecked(true);
         setChannelShown(p, idx, true);
-        p.Start->setEnabled(true);
+        offerRun(p, true);
     }
     CleanBars(p);
     if (toggleResetsChanIdx(idx))
@@ -38,7 +38,7 @@ void ElAllOff_Click(Panel &p)
     for (QAction *item : p.channelItems)
         item->setChecked(false);
     CleanBars(p);
-    p.Start->setEnabled(false);
+    offerRun(p, false);
     p.state.ChanIdx = 0;
 }
 
@@ -48,7 +48,7 @@ void ElAllOn_Click(Panel &p)
         setChannelShown(p, i, true);
     for (QAction *item : p.channelItems)
         item->setChecked(true);
-    p.Start->setEnabled(true);
+    offerRun(p, true);
     CleanBars(p);
     p.state.ChanIdx = 0;
 }

@@ -3,7 +3,19 @@
 #include <QtGlobal>
 #include <array>
 
+// The submenus of "Measure" that hold the channel items.
 enum class MenuGroup { Electrodes, References, Internal, Supplies };
+
+constexpr const char *groupCaption(MenuGroup group)
+{
+    switch (group) {
+    case MenuGroup::Electrodes: return "Electrodes";
+    case MenuGroup::References: return "References";
+    case MenuGroup::Internal: return "Internal";
+    case MenuGroup::Supplies: return "Supplies";
+    }
+    return "";
+}
 
 // One row per channel; the channel index is the row's position.
 struct Channel {
@@ -43,17 +55,4 @@ inline constexpr std::array<Channel, kChannelCount> kChannels{{
 constexpr bool toggleResetsChanIdx(int idx)
 {
     return kChannels[idx].group != MenuGroup::Electrodes;
-}
-
-struct Rgb {
-    qint16 red = 0;
-    qint16 green = 0;
-    qint16 blue = 0;
-    friend bool operator==(const Rgb &, const Rgb &) = default;
-};
-
-constexpr Rgb barColour(int idx)
-{
-    return Rgb{qint16((22 * idx + 64) % 256), qint16((38 * idx + 128) % 256),
-               qint16((86 * idx) % 256)};
 }

@@ -1,6 +1,7 @@
 #include "scan/decoder.h"
 
 #include "chart/barchart.h"
+#include "chart/geometry.h"
 #include "link/commport.h"
 #include "link/protocol.h"
 #include "scan/panel.h"
@@ -13,16 +14,11 @@ bool OrvaneCom_OnComm(Panel &p)
 
     // Two characters, so an event that reads nothing can never look complete.
     QByteArray burst("00");
-    int reading = 0;
-    const qint64 count = p.OrvaneCom->waiting();
-    if (count != 0) {
+    if (p.OrvaneCom->waiting() != 0)
         burst = p.OrvaneCom->takeAll();
-        reading = wire::decodeReading(burst);
-        if (p.Inv->isChecked())
-            reading = 255 - reading;
-    }
-    if (!wire::isReadingReply(burst))
+    const std::optional<int> reading = wire::judgeBurst(burst);
+    if (!reading)
         return false;
-    DrawBar(p, reading);
+    DrawBar(p, p.Inv->isChecked() ? 255 - *reading : *reading);
     return true;
 }

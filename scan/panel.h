@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chart/geometry.h"
 #include "scan/channeltable.h"
 #include "scan/startup.h"
 
@@ -18,36 +19,36 @@ class ChartSurface;
 class CommPort;
 class PreciseWake;
 
-// The window's controls and the panel's state, as the handlers see them.
+// The window's controls and the panel's state, as the procedures see them.
 // The window owns the controls; this only points at them.
 struct Panel {
-    Startup state;
-    Rgb BarRgb;
+    Startup state;        // ChanIdx, ZoomMag, PortIdx, ShldMode
+    Rgb BarRgb;           // colour of the bar being drawn, set by each receive event
 
-    std::array<QAction *, kChannelCount> channelItems{};
-    std::array<QLabel *, kChannelCount> valueLabels{};
-    std::array<QLabel *, kChannelCount> nameLabels{};
+    std::array<QAction *, kChannelCount> channelItems{}; // checked: the channel is in the scan
+    std::array<QLabel *, kChannelCount> valueLabels{};   // each row's latest reading
+    std::array<QLabel *, kChannelCount> nameLabels{};    // each row's fixed name
 
-    QPushButton *Start = nullptr;
-    QPushButton *Halt = nullptr;
-    QPushButton *ZoomIn = nullptr;
-    QPushButton *ZoomOut = nullptr;
-    QLabel *Center = nullptr;
-    QLabel *Mag = nullptr;
-    QScrollBar *HScroll = nullptr;
-    QTimer *Timer1 = nullptr;
-    QTimer *Timer2 = nullptr;
-    CommPort *OrvaneCom = nullptr;
-    ChartSurface *Chart = nullptr;
-    PreciseWake *Wake = nullptr; // optional
+    QPushButton *Start = nullptr;   // "Run"; offered while some channel is chosen and no run is going
+    QPushButton *Halt = nullptr;    // "Stop"; enabled exactly while running
+    QPushButton *ZoomIn = nullptr;  // greyed at the highest magnification
+    QPushButton *ZoomOut = nullptr; // greyed at magnification 1
+    QLabel *Center = nullptr;       // the reading about the middle of the chart
+    QLabel *Mag = nullptr;          // the magnification
+    QScrollBar *HScroll = nullptr;  // the offset subtracted from every reading; shown when zoomed
+    QTimer *Timer1 = nullptr;       // its tick sends the measure command
+    QTimer *Timer2 = nullptr;       // its tick selects the next channel
+    CommPort *OrvaneCom = nullptr;  // the serial line to the board
+    ChartSurface *Chart = nullptr;  // where the bars are painted
+    PreciseWake *Wake = nullptr;    // wakes the event loop when a timer falls due; optional
 
-    QAction *PortSel = nullptr;
-    std::array<QAction *, 4> ComPort{};
-    QAction *ShldDrvr = nullptr;
-    QAction *SDON = nullptr;
-    QAction *SDOFF = nullptr;
-    QAction *Norm = nullptr;
-    QAction *Inv = nullptr;
+    QAction *PortSel = nullptr;           // the Port menu; enabled exactly while idle
+    std::array<QAction *, 4> ComPort{};   // Com1..Com4; one checked, the one PortIdx names
+    QAction *ShldDrvr = nullptr;          // the Shield Driver menu; enabled exactly while idle
+    QAction *SDON = nullptr;              // shield driver on (ShldMode 0)
+    QAction *SDOFF = nullptr;             // shield driver off (ShldMode 1)
+    QAction *Norm = nullptr;              // readings as received
+    QAction *Inv = nullptr;               // readings as 255 minus the reading
 
     // Shows a failure to the user; the window decides how.
     std::function<void(const QString &)> report;

@@ -2,28 +2,23 @@
 
 #include <QObject>
 
-class QSocketNotifier;
+#include <memory>
 
 // Qt rounds timer waits up to a whole millisecond, and the kernel itself wakes
 // a sleeping thread a little late, so a timer restarted at each tick drifts.
-// This wakes the event loop when a scan timer falls due instead: it asks the
-// kernel early by the lateness it has seen, and waits out the last few
-// microseconds itself. Linux only; elsewhere timers keep Qt's own precision.
+// A PreciseWake wakes the event loop when a scan timer falls due instead.
 class PreciseWake : public QObject {
 public:
-    explicit PreciseWake(QObject *parent = nullptr);
-    ~PreciseWake() override;
-
+    using QObject::QObject;
     // Wakes the event loop `ms` milliseconds from now.
-    void arm(int ms);
-
-private:
-    void woken();
-    void request(qint64 atNs);
-
-    int m_fd = -1;
-    QSocketNotifier *m_notifier = nullptr;
-    qint64 m_dueNs = 0;
-    qint64 m_requestedNs = 0;
-    qint64 m_leadNs = 0;
+    virtual void arm(int ms) = 0;
 };
+
+// The platform's precise wake, or null where Qt's own timers are as good as it gets.
+std::unique_ptr<PreciseWake> makePreciseWake();
+
+// Asks the scheduler to wake this thread on time: no timer slack, and a short
+// time slice so that a woken thread may cut in on a busy core. Needs no
+// privilege, keeps a policy the user chose, and is silently ignored where not
+// supported. For the program's main thread, once.
+void requestPreciseScheduling();

@@ -2,6 +2,7 @@
 
 #include "link/commport.h"
 #include "link/protocol.h"
+#include "scan/nextchannel.h"
 #include "scan/panel.h"
 #include "scan/precisewake.h"
 
@@ -11,21 +12,6 @@ namespace {
 constexpr int kMeasureToSelectMs = 20;
 constexpr int kSelectToMeasureMs = 80;
 } // namespace
-
-qint16 nextChannel(qint16 current, const std::bitset<kChannelCount> &chosen)
-{
-    qint16 idx = current + 1;
-    if (idx > kChannelCount - 1)
-        idx = 0;
-    // One upward pass, so an empty tail wraps to channel 0 without testing it again.
-    for (int k = 0; k <= kChannelCount - 2; ++k) {
-        if (idx == k && !chosen[k])
-            idx = qint16(k + 1);
-    }
-    if (idx == kChannelCount - 1 && !chosen[kChannelCount - 1])
-        idx = 0;
-    return idx;
-}
 
 void armTimer(Panel &p, QTimer *timer)
 {

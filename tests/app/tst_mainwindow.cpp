@@ -26,6 +26,7 @@ private slots:
     void buttonsAndScroll_data();
     void buttonsAndScroll();
     void hasFixedClientArea();
+    void loadDefaults();
     void menuTree();
     void focusOrder();
     void checkMarkStaysWithHandlers_data();
@@ -147,10 +148,20 @@ void TestMainWindow::hasFixedClientArea()
     const QImage shot = f.window->centralWidget()->grab().toImage();
     QCOMPARE(shot.pixelColor(200, 100), QColor(Qt::white));
     QCOMPARE(shot.pixelColor(216, 365), QColor(Qt::black));
-    QCOMPARE(f.p().Timer1->interval(), 1000);
-    QCOMPARE(f.p().Timer2->interval(), 1000);
-    QVERIFY(!f.p().Timer1->isActive() && !f.p().Timer2->isActive());
-    QCOMPARE(f.p().Timer1->timerType(), Qt::PreciseTimer);
+}
+
+void TestMainWindow::loadDefaults()
+{
+    PanelFixture f;
+    QCOMPARE(f.p().state.ChanIdx, qint16(0));
+    QCOMPARE(f.p().state.ZoomMag, qint16(1));
+    QCOMPARE(f.p().state.PortIdx, qint16(0));
+    QCOMPARE(f.p().state.ShldMode, qint16(0));
+    QCOMPARE(f.p().BarRgb, Rgb{});
+    QVERIFY(f.p().chosen().all());
+    QVERIFY(!f.port->isOpen());
+    QCOMPARE(f.port->opens, 0);
+    QCOMPARE(f.armedTimers(), 0);
 }
 
 void TestMainWindow::menuTree()

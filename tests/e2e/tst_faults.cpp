@@ -17,17 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-double residentMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0;
-}
-
 // After a run has ended nothing of the panel keeps the processor busy.
 bool settlesToIdle()
 {

@@ -1,4 +1,5 @@
 #include "link/commsettings.h"
+#include "link/portdevice.h"
 
 #include <QTest>
 

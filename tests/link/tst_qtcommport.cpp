@@ -1,21 +1,12 @@
 #include "link/qtcommport.h"
 
+#include "procstats.h"
 #include "ptypair.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-#include <sys/resource.h>
-
 namespace {
-double cpuSeconds()
-{
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
-           + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
-}
-
 QString failureOf(const std::function<void()> &call)
 {
     try {
@@ -38,7 +29,6 @@ private slots:
     void failures_data();
     void failures();
     void deviceInUse();
-    void hangUpIsOneFailure();
     void stalledLineThrowsFromFlush();
 };
 
@@ -161,31 +151,6 @@ void TestQtCommPort::deviceInUse()
     QVERIFY2(text.contains(QStringLiteral("in use")), qPrintable(text));
     QVERIFY(!second.isOpen());
     QVERIFY(first.isOpen());
-}
-
-void TestQtCommPort::hangUpIsOneFailure()
-{
-    Pty pty;
-    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
-    QtCommPort port;
-    port.open();
-    QSignalSpy failed(&port, &CommPort::failed);
-    QSignalSpy received(&port, &CommPort::received);
-
-    pty.hangUp();
-    QVERIFY(failed.wait(2000));
-    const double cpuBefore = cpuSeconds();
-    QTest::qWait(500);
-    const double cpuUsed = cpuSeconds() - cpuBefore;
-
-    QCOMPARE(failed.size(), 1);
-    const QString text = failed.at(0).at(0).toString();
-    QVERIFY2(text.startsWith(QStringLiteral("Com1 (%1): the connection was lost").arg(pty.path())),
-             qPrintable(text));
-    QVERIFY(!port.isOpen());
-    QCOMPARE(received.size(), 0);
-    // No busy loop once the failure has been told.
-    QVERIFY2(cpuUsed < 0.1, qPrintable(QString::number(cpuUsed)));
 }
 
 // The board stops reading and its side of the line fills up: the next command finds no room.

@@ -1,30 +1,8 @@
 #include "panelfixture.h"
 
-#include "scan/precisewake.h"
-#include "scan/scancycle.h"
+#include "scan/nextchannel.h"
 
 #include <QTest>
-
-#ifdef Q_OS_LINUX
-#include "scan/schedattr.h"
-
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/utsname.h>
-
-#include <cerrno>
-#include <cstdio>
-
-namespace {
-bool kernelAtLeast(int major, int minor)
-{
-    utsname u{};
-    int ma = 0, mi = 0;
-    return uname(&u) == 0 && std::sscanf(u.release, "%d.%d", &ma, &mi) == 2
-        && (ma > major || (ma == major && mi >= minor));
-}
-} // namespace
-#endif
 
 class TestScanCycle : public QObject {
     Q_OBJECT
@@ -35,8 +13,6 @@ private slots:
     void firstWaitIsOneSecond_data();
     void firstWaitIsOneSecond();
     void bytesOfOneStep();
-    void wakeAsksForShortSlice_data();
-    void wakeAsksForShortSlice();
 };
 
 void TestScanCycle::selectSequence_data()
@@ -156,49 +132,6 @@ void TestScanCycle::bytesOfOneStep()
     f.tick(f.p().Timer1);
     QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
     QCOMPARE(f.p().state.ChanIdx, qint16(1));
-}
-
-void TestScanCycle::wakeAsksForShortSlice_data()
-{
-    QTest::addColumn<int>("policy");
-    QTest::addColumn<bool>("sliced");
-#ifdef Q_OS_LINUX
-    QTest::newRow("default policy") << int(SCHED_OTHER) << true;
-    QTest::newRow("batch chosen by the user") << int(SCHED_BATCH) << false;
-#endif
-}
-
-// The request is silently ignored when it fails, so only reading the attributes back shows it took.
-void TestScanCycle::wakeAsksForShortSlice()
-{
-#ifdef Q_OS_LINUX
-    QFETCH(int, policy);
-    QFETCH(bool, sliced);
-    if (!kernelAtLeast(6, 12))
-        QSKIP("per-thread time slices need Linux 6.12");
-    SchedAttr saved{};
-    QVERIFY(readSchedAttr(saved));
-    SchedAttr start = saved;
-    start.policy = std::uint32_t(policy);
-    start.runtime = 0;
-    if (!writeSchedAttr(start))
-        QSKIP(qPrintable(QStringLiteral("scheduling attributes refused here: %1").arg(qt_error_string(errno))));
-    const int nice = getpriority(PRIO_PROCESS, 0);
-    SchedAttr before{};
-    QVERIFY(readSchedAttr(before));
-
-    PreciseWake wake;
-    SchedAttr after{};
-    const bool read = readSchedAttr(after);
-    writeSchedAttr(saved);
-
-    QVERIFY(read);
-    QCOMPARE(after.policy, std::uint32_t(policy));
-    QCOMPARE(after.nice, nice);
-    QCOMPARE(after.runtime, sliced ? std::uint64_t(100'000) : before.runtime);
-#else
-    QSKIP("Linux only");
-#endif
 }
 
 QTEST_MAIN(TestScanCycle)

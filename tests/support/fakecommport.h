@@ -4,7 +4,7 @@
 
 #include <QTimer>
 
-#include <cerrno>
+#include <optional>
 
 // The serial component over a pretend device: only the raw I/O is its own, so
 // it fails the way the real one does. It records every write and holds input
@@ -15,11 +15,9 @@ class FakeCommPort : public CommPort {
 public:
     using CommPort::CommPort;
 
-    static DeviceError ioError() { return {QSerialPort::ResourceError, EIO, QStringLiteral("Input/output error")}; }
-    static DeviceError noRoom()
-    {
-        return {QSerialPort::ResourceError, EAGAIN, QStringLiteral("Resource temporarily unavailable")};
-    }
+    // What Qt reports for a device gone (EIO) and for a line that takes nothing more (EAGAIN).
+    static DeviceError ioError();
+    static DeviceError noRoom();
 
     // Characters arrive from the board; the event comes once enough are waiting.
     void feed(const QByteArray &bytes)

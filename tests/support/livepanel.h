@@ -3,21 +3,24 @@
 #include "app/orvane.h"
 #include "chart/chartsurface.h"
 #include "link/commport.h"
+#include "scan/precisewake.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 
+#include "procstats.h"
+
 #include <memory>
-#include <sys/resource.h>
 
 // The real window over the real serial component, on the device given as Com1.
 struct LivePanel {
     explicit LivePanel(const QString &device)
     {
         qputenv("ORVANE_COM1", device.toLocal8Bit());
-        window = std::make_unique<Orvane>(nullptr, [this](const QString &t) { reports << t; });
+        window = std::make_unique<Orvane>(nullptr, [this](const QString &t) { reports << t; },
+                                          makePreciseWake().release());
         window->show();
     }
     Panel &p() { return window->panel(); }
@@ -38,11 +41,3 @@ struct LivePanel {
     QStringList reports;
     std::unique_ptr<Orvane> window;
 };
-
-inline double cpuSeconds()
-{
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
-           + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
-}

@@ -1,0 +1,99 @@
+#include "scan/precisewake.h"
+#include "scan/schedattr_linux.h"
+
+#include <QSocketNotifier>
+
+#include <algorithm>
+
+#include <sched.h>
+#include <sys/prctl.h>
+#include <sys/timerfd.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+constexpr qint64 kMaxLeadNs = 300'000;
+// An early wake closer than this to the due time is waited out rather than slept again.
+constexpr qint64 kSpinNs = 150'000;
+constexpr quint64 kSliceNs = 100'000;
+
+qint64 monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// A timerfd asked early by the lateness it has learnt; the last microseconds are waited out.
+class TimerFdWake : public PreciseWake {
+public:
+    explicit TimerFdWake(int fd) : m_fd(fd), m_notifier(fd, QSocketNotifier::Read)
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, &TimerFdWake::woken);
+    }
+    ~TimerFdWake() override { ::close(m_fd); }
+
+    void arm(int ms) override
+    {
+        // Qt read its clock just before this, so the due time here is never early.
+        m_dueNs = monotonicNs() + qint64(ms) * 1'000'000;
+        request(m_dueNs - m_leadNs);
+    }
+
+private:
+    void request(qint64 atNs)
+    {
+        m_requestedNs = atNs;
+        itimerspec at{};
+        at.it_value.tv_sec = atNs / 1'000'000'000;
+        at.it_value.tv_nsec = atNs % 1'000'000'000;
+        timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &at, nullptr);
+    }
+
+    void woken()
+    {
+        quint64 expirations = 0;
+        [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
+        qint64 now = monotonicNs();
+        // Learn how late the kernel wakes this thread, and ask that much earlier next time.
+        const qint64 lateness = now - m_requestedNs;
+        m_leadNs = std::clamp(m_leadNs + (lateness - m_leadNs) / 8, qint64(0), kMaxLeadNs);
+        if (now >= m_dueNs)
+            return;
+        if (m_dueNs - now > kSpinNs) {
+            request(m_dueNs);
+            return;
+        }
+        while (now < m_dueNs)
+            now = monotonicNs();
+    }
+
+    int m_fd;
+    QSocketNotifier m_notifier;
+    qint64 m_dueNs = 0;
+    qint64 m_requestedNs = 0;
+    qint64 m_leadNs = 0;
+};
+} // namespace
+
+std::unique_ptr<PreciseWake> makePreciseWake()
+{
+    const int fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    return std::make_unique<TimerFdWake>(fd);
+}
+
+void requestPreciseScheduling()
+{
+    // The kernel may defer a sleeping thread's wake by 50 us by default; ask for none.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    // On a busy machine a woken thread waits for the running one to finish its
+    // time slice, up to a scheduler tick (4 ms at 250 Hz). Since Linux 6.12 a
+    // thread that asks for a short slice may cut in at once instead.
+    SchedAttr attr{};
+    if (!readSchedAttr(attr) || attr.policy != SCHED_OTHER)
+        return;
+    attr.runtime = kSliceNs;
+    writeSchedAttr(attr);
+}

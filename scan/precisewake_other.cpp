@@ -1,0 +1,10 @@
+#include "scan/precisewake.h"
+
+std::unique_ptr<PreciseWake> makePreciseWake()
+{
+    return nullptr;
+}
+
+void requestPreciseScheduling()
+{
+}
