@@ -1,6 +1,7 @@
 #include "app/orvane.h"
 #include "app/trace.h"
 #include "scan/precisewake.h"
+#include "scan/scheduling.h"
 
 #include <QApplication>
 

@@ -16,9 +16,3 @@ public:
 
 // The platform's precise wake, or null where Qt's own timers are as good as it gets.
 std::unique_ptr<PreciseWake> makePreciseWake();
-
-// Asks the scheduler to wake this thread on time: no timer slack, and a short
-// time slice so that a woken thread may cut in on a busy core. Needs no
-// privilege, keeps a policy the user chose, and is silently ignored where not
-// supported. For the program's main thread, once.
-void requestPreciseScheduling();

@@ -1,12 +1,9 @@
 #include "scan/precisewake.h"
-#include "scan/schedattr_linux.h"
 
 #include <QSocketNotifier>
 
 #include <algorithm>
 
-#include <sched.h>
-#include <sys/prctl.h>
 #include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
@@ -15,7 +12,6 @@ namespace {
 constexpr qint64 kMaxLeadNs = 300'000;
 // An early wake closer than this to the due time is waited out rather than slept again.
 constexpr qint64 kSpinNs = 150'000;
-constexpr quint64 kSliceNs = 100'000;
 
 qint64 monotonicNs()
 {
@@ -82,18 +78,4 @@ std::unique_ptr<PreciseWake> makePreciseWake()
     if (fd < 0)
         return nullptr;
     return std::make_unique<TimerFdWake>(fd);
-}
-
-void requestPreciseScheduling()
-{
-    // The kernel may defer a sleeping thread's wake by 50 us by default; ask for none.
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    // On a busy machine a woken thread waits for the running one to finish its
-    // time slice, up to a scheduler tick (4 ms at 250 Hz). Since Linux 6.12 a
-    // thread that asks for a short slice may cut in at once instead.
-    SchedAttr attr{};
-    if (!readSchedAttr(attr) || attr.policy != SCHED_OTHER)
-        return;
-    attr.runtime = kSliceNs;
-    writeSchedAttr(attr);
 }

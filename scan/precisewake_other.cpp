@@ -4,7 +4,3 @@ std::unique_ptr<PreciseWake> makePreciseWake()
 {
     return nullptr;
 }
-
-void requestPreciseScheduling()
-{
-}

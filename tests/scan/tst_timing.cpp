@@ -1,4 +1,4 @@
-#include "scan/precisewake.h"
+#include "scan/scheduling.h"
 
 #include <QTest>
 

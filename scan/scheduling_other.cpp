@@ -1,0 +1,5 @@
+#include "scan/scheduling.h"
+
+void requestPreciseScheduling()
+{
+}
