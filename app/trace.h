@@ -27,12 +27,12 @@ public:
     }
 
     // Runs one event's handler and writes "handled EVENT NS CHANNEL CHANGED TEXT RESULT":
-    // how long it took, the current channel's value label and whether it changed,
+    // how long it took, the measured channel's value label and whether it changed,
     // and what the handler returned (1 when a reading was drawn).
     template<class F>
     void around(const char *event, const Panel &p, F &&handler)
     {
-        const int channel = p.state.ChanIdx;
+        const int channel = p.state.MeasIdx;
         const QString before = p.valueLabels[channel]->text();
         const double started = now();
         bool result = false;

@@ -11,7 +11,7 @@
 
 void DrawBar(Panel &p, double v)
 {
-    const int idx = p.state.ChanIdx;
+    const int idx = p.state.MeasIdx;
     const float y = float(qint16(chart::kRowPitch * idx));
     p.Chart->fillTwips(chart::kLeft, y, chart::kEraseWidth, chart::kBarHeight, Qt::white);
     const double length = chart::barLength(v, p.state.ZoomMag, p.HScroll->value());

@@ -2,7 +2,7 @@
 
 struct Panel;
 
-// Repaints the current channel's row with reading v, already inverted when Invert is checked.
+// Repaints the measured channel's row with reading v, already inverted when Invert is checked.
 void DrawBar(Panel &p, double v);
 // Blanks every row; with no channel chosen, it ends the run and greys Run.
 void CleanBars(Panel &p);

@@ -63,6 +63,7 @@ void reset(Rig &r)
     for (QLabel *label : p.valueLabels)
         label->setText(QStringLiteral("0"));
     p.state.ChanIdx = 0;
+    p.state.MeasIdx = 0;
     r.port->takeAll();
     if (!r.port->isOpen())
         r.port->open();
@@ -89,8 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         p.HScroll->setValue(data[1]);
     if (data[2] & 1)
         p.Inv->trigger();
-    p.state.ChanIdx = qint16(data[3] % kChannelCount);
-    const int chan = p.state.ChanIdx;
+    p.state.MeasIdx = qint16(data[3] % kChannelCount);
+    const int chan = p.state.MeasIdx;
     const bool inverted = p.Inv->isChecked();
 
     QByteArray waiting; // what the port holds until the receive event takes it
@@ -117,7 +118,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(ok && shown >= 0 && shown <= 255, "value label outside 0..255", c);
     }
     require(QList<qint16>{1, 2, 4, 8, 16}.contains(p.state.ZoomMag), "magnification", p.state.ZoomMag);
-    require(p.state.ChanIdx == chan, "the receive path moved ChanIdx", p.state.ChanIdx);
+    require(p.state.MeasIdx == chan && p.state.ChanIdx == 0, "the receive path moved a channel index",
+            p.state.MeasIdx);
     require(r.reports.isEmpty(), "a failure was reported");
     const QSize client(twipsToPx(layout::kClientWidth), twipsToPx(layout::kClientHeight));
     require(p.Chart->image().size() == client, "chart image resized");

@@ -10,7 +10,7 @@
 
 bool OrvaneCom_OnComm(Panel &p)
 {
-    p.BarRgb = barColour(p.state.ChanIdx);
+    p.BarRgb = barColour(p.state.MeasIdx);
 
     // Two characters, so an event that reads nothing can never look complete.
     QByteArray burst("00");

@@ -22,7 +22,7 @@ class PreciseWake;
 // The window's controls and the panel's state, as the procedures see them.
 // The window owns the controls; this only points at them.
 struct Panel {
-    Startup state;        // ChanIdx, ZoomMag, PortIdx, ShldMode
+    Startup state;        // ChanIdx, MeasIdx, ZoomMag, PortIdx, ShldMode
     Rgb BarRgb;           // colour of the bar being drawn, set by each receive event
 
     std::array<QAction *, kChannelCount> channelItems{}; // checked: the channel is in the scan

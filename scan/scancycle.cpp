@@ -22,6 +22,7 @@ void armTimer(Panel &p, QTimer *timer)
 
 void Timer1_Timer(Panel &p)
 {
+    p.state.MeasIdx = p.state.ChanIdx;
     sendCommand(*p.OrvaneCom, wire::measureCommand());
     p.Timer1->stop();
     p.Timer2->setInterval(kMeasureToSelectMs);

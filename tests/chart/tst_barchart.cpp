@@ -32,6 +32,8 @@ class TestBarChart : public QObject {
 private slots:
     void bars_data();
     void bars();
+    void replyKeepsItsChannel_data();
+    void replyKeepsItsChannel();
     void unchosenChannelOnlyErases();
     void bursts_data();
     void bursts();
@@ -80,7 +82,7 @@ void TestBarChart::bars()
     f.p().HScroll->setValue(offset);
     if (inverted)
         f.click("Inv");
-    f.p().state.ChanIdx = qint16(channel);
+    f.p().state.MeasIdx = qint16(channel);
     f.port->open();
     f.port->feed(reply(raw));
 
@@ -96,11 +98,62 @@ void TestBarChart::bars()
     QCOMPARE(f.port->waiting(), 0);
 }
 
+void TestBarChart::replyKeepsItsChannel_data()
+{
+    QTest::addColumn<QStringList>("meanwhile"); // between the measure command and its reply
+    QTest::addColumn<bool>("shown");            // channel 1 still chosen
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("chanIdx"); // where the scan has got to when the reply is handled
+
+    QTest::newRow("before the select") << QStringList{} << true << "96" << 1;
+    QTest::newRow("after the select") << QStringList{"tick"} << true << "96" << 2;
+    QTest::newRow("after Ref A reset ChanIdx") << QStringList{"RefASl"} << true << "96" << 0;
+    QTest::newRow("after All On reset ChanIdx") << QStringList{"tick", "ElAllOn"} << true << "96" << 0;
+    QTest::newRow("channel taken out") << QStringList{"ElSl1"} << false << "0" << 1;
+    QTest::newRow("inverted, after the select") << QStringList{"Inv", "tick"} << true << "159" << 2;
+}
+
+// A reply belongs to the channel its measure command read, whenever it is handled.
+void TestBarChart::replyKeepsItsChannel()
+{
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, shown);
+    QFETCH(QString, label);
+    QFETCH(int, chanIdx);
+
+    PanelFixture f;
+    f.p().Start->click();
+    f.tick(f.p().Timer1);
+    f.tick(f.p().Timer2);
+    f.tick(f.p().Timer1); // measures channel 1
+    for (const QString &step : meanwhile) {
+        if (step == u"tick")
+            f.tick(f.p().Timer2);
+        else
+            f.click(step.toLatin1().constData());
+    }
+    QCOMPARE(f.p().state.ChanIdx, qint16(chanIdx));
+    f.port->feed(reply(0x60));
+
+    QColor colour;
+    QCOMPARE(barPixels(f, 1, &colour), shown ? qRound((800 + 20 * label.toInt()) / 15.0) - 53 : 0);
+    if (shown)
+        QCOMPARE(colour, QColor(86, 166, 86));
+    QCOMPARE(f.p().BarRgb, barColour(1));
+    QCOMPARE(f.p().valueLabels[1]->text(), label);
+    for (int c = 0; c < kChannelCount; ++c) {
+        if (c != 1) {
+            QCOMPARE(barPixels(f, c), 0);
+            QCOMPARE(f.p().valueLabels[c]->text(), QStringLiteral("0"));
+        }
+    }
+}
+
 void TestBarChart::unchosenChannelOnlyErases()
 {
     PanelFixture f;
     f.port->open();
-    f.p().state.ChanIdx = 9;
+    f.p().state.MeasIdx = 9;
     f.port->feed(reply(200));
     QCOMPARE(f.p().valueLabels[9]->text(), QStringLiteral("200"));
     QCOMPARE(f.pixel(60, 186), QColor(6, 214, 6));
@@ -132,7 +185,7 @@ void TestBarChart::bursts()
 
     PanelFixture f;
     f.port->open();
-    f.p().state.ChanIdx = 2;
+    f.p().state.MeasIdx = 2;
     for (const QByteArray &bytes : arrivals)
         f.port->feed(bytes);
     QCOMPARE(f.p().valueLabels[2]->text(), label);
@@ -144,12 +197,12 @@ void TestBarChart::colourComesFirstOnEveryEvent()
 {
     PanelFixture f;
     f.port->open();
-    f.p().state.ChanIdx = 9;
+    f.p().state.MeasIdx = 9;
     const QImage before = f.p().Chart->image();
     OrvaneCom_OnComm(f.p());
     QCOMPARE(f.p().BarRgb, (Rgb{6, 214, 6}));
     QCOMPARE(f.p().Chart->image(), before);
-    f.p().state.ChanIdx = 4;
+    f.p().state.MeasIdx = 4;
     f.port->feed("no reply");
     QCOMPARE(f.p().BarRgb, (Rgb{152, 24, 88}));
     QCOMPARE(f.p().Chart->image(), before);
@@ -160,7 +213,7 @@ void TestBarChart::cleanBarsBlanksEveryRow()
     PanelFixture f;
     f.port->open();
     for (int c = 0; c < kChannelCount; ++c) {
-        f.p().state.ChanIdx = qint16(c);
+        f.p().state.MeasIdx = qint16(c);
         f.port->feed(reply(255));
     }
     QCOMPARE(barPixels(f, 17), 340);

@@ -30,7 +30,8 @@ private slots:
     void runScansEveryChannel();
     void shieldOffAndStop();
     void hangUpStopsTheRunOnce();
-    void lateReplyIsCreditedToTheNextChannel();
+    void lateReplyKeepsItsRow_data();
+    void lateReplyKeepsItsRow();
 };
 
 void TestEndToEnd::runScansEveryChannel()
@@ -125,18 +126,25 @@ void TestEndToEnd::hangUpStopsTheRunOnce()
     QVERIFY(panel.p().Start->isEnabled());
 }
 
-void TestEndToEnd::lateReplyIsCreditedToTheNextChannel()
+void TestEndToEnd::lateReplyKeepsItsRow_data()
 {
-    // The reply comes after the next select has gone out, so it counts for the next channel.
-    SimProcess sim(fixedValues() << QStringLiteral("--delay") << QStringLiteral("50"));
+    QTest::addColumn<QString>("delay");
+    QTest::newRow("35 ms, after the next select") << "35";
+    QTest::newRow("50 ms, after the next select") << "50";
+}
+
+// A reply that comes after the next select has gone out still belongs to the channel measured.
+void TestEndToEnd::lateReplyKeepsItsRow()
+{
+    QFETCH(QString, delay);
+    SimProcess sim(fixedValues() << QStringLiteral("--delay") << delay);
     LivePanel panel(sim.device());
     panel.p().Start->click();
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 6, 6000);
     QTest::qWait(100);
     panel.p().Halt->click();
-    for (int c = 1; c <= 5; ++c)
-        QCOMPARE(panel.p().valueLabels[c]->text(), QString::number(valueOf(c - 1)));
-    QCOMPARE(panel.p().valueLabels[0]->text(), QStringLiteral("0"));
+    for (int c = 0; c <= 5; ++c)
+        QCOMPARE(panel.p().valueLabels[c]->text(), QString::number(valueOf(c)));
 }
 
 QTEST_MAIN(TestEndToEnd)
