@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QLayout>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -125,6 +126,9 @@ void Orvane::wireEvents()
     connect(p.OrvaneCom, &CommPort::failed, this,
             [this](const QString &text) { handle("failed", [this, text] { PortFailure(m_panel, text); }); });
 
+    QMenu *portMenu = findChild<QMenu *>(QStringLiteral("PortSel"));
+    portMenu->setToolTipsVisible(true);
+    connect(portMenu, &QMenu::aboutToShow, this, [this] { handle("PortSel", [this] { PortSel_Show(m_panel); }); });
     for (int n = 1; n <= 4; ++n)
         onClick(p.ComPort[n - 1], [&p, n] { ComPort_Click(p, n); });
     onClick(p.SDON, [&p] { SDON_Click(p); });

@@ -47,6 +47,14 @@ QString CommPort::portLabel() const
     return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(device);
 }
 
+QList<QString> CommPort::portDescriptions(int count) const
+{
+    QList<QString> out;
+    for (int n = 1; n <= count; ++n)
+        out << deviceFor(n);
+    return out;
+}
+
 QString CommPort::describe(const DeviceError &error, Verdict verdict) const
 {
     const QString lost = QStringLiteral("the connection was lost");

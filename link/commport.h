@@ -66,6 +66,8 @@ public:
 
     // "Com1 (/dev/ttyS0)": how failures name the port.
     QString portLabel() const;
+    // What ports 1..count would open now, as the user is told.
+    virtual QList<QString> portDescriptions(int count) const;
 
 signals:
     void received();

@@ -1,12 +1,30 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <functional>
 
 using EnvLookup = std::function<QString(const QString &name)>;
 
-// Device that port number n (1-based) names: COMn on Windows; elsewhere
-// $ORVANE_COMn when set, else /dev/ttyS<n-1>.
-QString deviceForPort(int n, const EnvLookup &env);
-QString deviceForPort(int n);
+// A serial port the system offers, as Qt lists it.
+struct SerialPortEntry {
+    QString device;      // e.g. /dev/ttyUSB0
+    QString description; // e.g. "FT232R USB UART"
+    bool usb = false;    // it carries a USB vendor id: an adapter
+};
+
+// The N-th USB serial adapter in the order they are offered to the user:
+// by device name, numbers counted as numbers (ttyACM0, ttyACM1, ttyUSB0, ..., ttyUSB10).
+QList<SerialPortEntry> usbAdapters(const QList<SerialPortEntry> &ports);
+
+// What port n (1-based) opens where no device is named for it: the n-th USB
+// adapter when there is one, else /dev/ttyS<n-1>.
+QString fallbackDevice(int n, const QList<SerialPortEntry> &ports);
+
+// The device port n opens: $ORVANE_COMn when set and not empty, else the
+// platform's default (COMn on Windows; fallbackDevice elsewhere).
+QString deviceForPort(int n, const EnvLookup &env, const QList<SerialPortEntry> &ports);
+
+// How a port item describes what it opens, e.g. "/dev/ttyUSB0 (FT232R USB UART)".
+QString describeDevice(const QString &device, const QList<SerialPortEntry> &ports);

@@ -1,9 +1,7 @@
 #include "link/portdevice.h"
 
-QString deviceForPort(int n, const EnvLookup &env)
+QString deviceForPort(int n, const EnvLookup &env, const QList<SerialPortEntry> &ports)
 {
     const QString chosen = env(QStringLiteral("ORVANE_COM%1").arg(n));
-    if (!chosen.isEmpty())
-        return chosen;
-    return QStringLiteral("/dev/ttyS%1").arg(n - 1);
+    return chosen.isEmpty() ? fallbackDevice(n, ports) : chosen;
 }

@@ -1,6 +1,7 @@
 #include "link/portdevice.h"
 
-QString deviceForPort(int n, const EnvLookup &)
+QString deviceForPort(int n, const EnvLookup &env, const QList<SerialPortEntry> &)
 {
-    return QStringLiteral("COM%1").arg(n);
+    const QString chosen = env(QStringLiteral("ORVANE_COM%1").arg(n));
+    return chosen.isEmpty() ? QStringLiteral("COM%1").arg(n) : chosen;
 }

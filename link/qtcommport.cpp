@@ -1,6 +1,7 @@
 #include "link/qtcommport.h"
 
-#include "link/portdevice.h"
+#include "link/lowlatency.h"
+#include "link/systemports.h"
 
 #include <cerrno>
 
@@ -23,6 +24,11 @@ QString QtCommPort::deviceFor(int portNumber) const
     return deviceForPort(portNumber);
 }
 
+QList<QString> QtCommPort::portDescriptions(int count) const
+{
+    return describePorts(count);
+}
+
 bool QtCommPort::rawApply(const CommSettings &s)
 {
     return m_port.setBaudRate(s.baud) && m_port.setParity(s.parity) && m_port.setDataBits(s.dataBits)
@@ -37,6 +43,9 @@ bool QtCommPort::rawOpen(const QString &device, const CommSettings &settings)
     if (!m_port.open(QIODevice::ReadWrite))
         return false;
     m_port.clearError();
+    askLowLatency(m_port.handle());
+    // Whatever the board said before the port was opened would spoil the first reading.
+    m_port.clear(QSerialPort::Input);
     return true;
 }
 

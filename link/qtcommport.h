@@ -11,6 +11,8 @@ public:
     explicit QtCommPort(QObject *parent = nullptr);
     ~QtCommPort() override;
 
+    QList<QString> portDescriptions(int count) const override;
+
 protected:
     QString deviceFor(int portNumber) const override;
     bool rawOpen(const QString &device, const CommSettings &settings) override;

@@ -55,6 +55,13 @@ void Start_Click(Panel &p)
     CleanBars(p);
 }
 
+void PortSel_Show(Panel &p)
+{
+    const QList<QString> devices = p.OrvaneCom->portDescriptions(int(p.ComPort.size()));
+    for (int i = 0; i < int(p.ComPort.size()); ++i)
+        p.ComPort[i]->setToolTip(devices.value(i));
+}
+
 void Halt_Click(Panel &p)
 {
     StopScan(p);

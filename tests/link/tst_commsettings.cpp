@@ -1,5 +1,4 @@
 #include "link/commsettings.h"
-#include "link/portdevice.h"
 
 #include <QTest>
 
@@ -10,8 +9,6 @@ private slots:
     void parses();
     void rejects_data();
     void rejects();
-    void portDevices_data();
-    void portDevices();
 };
 
 void TestCommSettings::parses_data()
@@ -74,47 +71,6 @@ void TestCommSettings::rejects()
     const SettingsParse parsed = parseCommSettings(text);
     QVERIFY(!parsed.settings);
     QVERIFY2(parsed.error.contains(mentions), qPrintable(parsed.error));
-}
-
-void TestCommSettings::portDevices_data()
-{
-    QTest::addColumn<int>("port");
-    QTest::addColumn<QString>("variable"); // value of ORVANE_COM<port>
-    QTest::addColumn<QString>("device");
-
-#ifdef Q_OS_WIN
-    QTest::newRow("Com1") << 1 << "" << "COM1";
-    QTest::newRow("Com4, variable ignored") << 4 << "/dev/ttyUSB0" << "COM4";
-#else
-    QTest::newRow("Com1 default") << 1 << "" << "/dev/ttyS0";
-    QTest::newRow("Com4 default") << 4 << "" << "/dev/ttyS3";
-    QTest::newRow("Com1 from variable") << 1 << "/dev/ttyUSB0" << "/dev/ttyUSB0";
-    QTest::newRow("Com3 from variable") << 3 << "/dev/pts/7" << "/dev/pts/7";
-#endif
-}
-
-void TestCommSettings::portDevices()
-{
-    QFETCH(int, port);
-    QFETCH(QString, variable);
-    QFETCH(QString, device);
-    QStringList asked;
-    const auto env = [&](const QString &name) {
-        asked << name;
-        return name == QStringLiteral("ORVANE_COM%1").arg(port) ? variable : QString();
-    };
-    QCOMPARE(deviceForPort(port, env), device);
-#ifndef Q_OS_WIN
-    QCOMPARE(asked, QStringList{QStringLiteral("ORVANE_COM%1").arg(port)});
-    // The real environment is read the same way.
-    const QByteArray name = QStringLiteral("ORVANE_COM%1").arg(port).toLatin1();
-    if (variable.isEmpty())
-        qunsetenv(name.constData());
-    else
-        qputenv(name.constData(), variable.toLocal8Bit());
-    QCOMPARE(deviceForPort(port), device);
-    qunsetenv(name.constData());
-#endif
 }
 
 QTEST_APPLESS_MAIN(TestCommSettings)

@@ -30,6 +30,8 @@ private slots:
     void failures();
     void deviceInUse();
     void stalledLineThrowsFromFlush();
+    void openDropsStaleInput();
+    void descriptionsFollowTheEnvironment();
 };
 
 void TestQtCommPort::storedSettings()
@@ -177,6 +179,37 @@ void TestQtCommPort::stalledLineThrowsFromFlush()
     QTest::qWait(500);
     QVERIFY2(cpuSeconds() - cpuBefore < 0.1, "busy while the line is full");
     QCOMPARE(failed.size(), 0); // told once, by the call that found it
+}
+
+// Chatter from before the open is not part of the first burst; the low-latency
+// request, which a pseudo-terminal refuses, says nothing.
+void TestQtCommPort::openDropsStaleInput()
+{
+    Pty pty;
+    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    pty.send("x\r\n12\r\n>stale");
+    QTest::qWait(50);
+    QtCommPort port;
+    QSignalSpy failed(&port, &CommPort::failed);
+    QSignalSpy received(&port, &CommPort::received);
+    port.open();
+    pty.send("x\r\n7F\r\n>");
+    QVERIFY(received.wait(2000));
+    QCOMPARE(port.takeAll(), QByteArray("x\r\n7F\r\n>"));
+    QCOMPARE(failed.size(), 0);
+}
+
+// Asked afresh each time, so a port menu opened later shows what has changed.
+void TestQtCommPort::descriptionsFollowTheEnvironment()
+{
+    QtCommPort port;
+    qputenv("ORVANE_COM2", "/dev/pts/41");
+    QCOMPARE(port.portDescriptions(4).value(1), QStringLiteral("/dev/pts/41"));
+    qputenv("ORVANE_COM2", "/dev/ttyUSB7");
+    const QList<QString> now = port.portDescriptions(4);
+    qunsetenv("ORVANE_COM2");
+    QCOMPARE(now.size(), 4);
+    QCOMPARE(now.value(1), QStringLiteral("/dev/ttyUSB7"));
 }
 
 QTEST_GUILESS_MAIN(TestQtCommPort)

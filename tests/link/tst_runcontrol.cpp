@@ -1,5 +1,6 @@
 #include "panelfixture.h"
 
+#include <QMenu>
 #include <QTest>
 
 namespace {
@@ -32,6 +33,7 @@ private slots:
     void stopLeavesTheChart();
     void runDuringARunStartsOver();
     void openFailureStaysIdle();
+    void portMenuTellsDevices();
     void failureDuringRun_data();
     void failureDuringRun();
 };
@@ -135,6 +137,18 @@ void TestRunControl::openFailureStaysIdle()
     f.p().Start->click();
     expectRunning(f);
     QCOMPARE(f.reports.size(), 1);
+}
+
+void TestRunControl::portMenuTellsDevices()
+{
+    PanelFixture f;
+    auto *menu = f.window->findChild<QMenu *>(QStringLiteral("PortSel"));
+    QVERIFY(menu->toolTipsVisible());
+    emit menu->aboutToShow();
+    for (int n = 1; n <= 4; ++n)
+        QCOMPARE(f.item(QStringLiteral("ComPort%1").arg(n).toLatin1().constData())->toolTip(),
+                 QStringLiteral("/dev/fake%1").arg(n));
+    QCOMPARE(f.item("ComPort3")->text(), QStringLiteral("Com3"));
 }
 
 void TestRunControl::failureDuringRun_data()

@@ -1,0 +1,5 @@
+#include "link/lowlatency.h"
+
+void askLowLatency(qintptr)
+{
+}
