@@ -1,5 +1,7 @@
 #include "link/commport.h"
 
+#include "link/devicename.h"
+
 #include <cerrno>
 
 // Names the operation a failure belongs to while one of the component's calls runs.
@@ -30,6 +32,8 @@ Verdict judge(const DeviceError &error, bool opening)
     default:
         break;
     }
+    if (opening && error.sysError == ENAMETOOLONG)
+        return Verdict::Unlockable;
     if (opening)
         return error.code == QSerialPort::PermissionError && error.sysError == EBUSY ? Verdict::Busy
                                                                                       : Verdict::Other;
@@ -44,7 +48,7 @@ Verdict judge(const DeviceError &error, bool opening)
 QString CommPort::portLabel() const
 {
     const QString device = m_device.isEmpty() ? deviceFor(m_portNumber) : m_device;
-    return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(device);
+    return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(displayDeviceName(device));
 }
 
 QList<QString> CommPort::portDescriptions(int count) const
@@ -66,6 +70,10 @@ QString CommPort::describe(const DeviceError &error, Verdict verdict) const
         break;
     case Verdict::NotSerial:
         reason = QStringLiteral("it is not a serial device (%1)").arg(error.text);
+        break;
+    case Verdict::Unlockable:
+        reason = QStringLiteral("its path is too long for the lock file that keeps other "
+                                "programs off it (%1)").arg(error.text);
         break;
     case Verdict::Stall:
         what = QStringLiteral("cannot write");

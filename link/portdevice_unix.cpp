@@ -3,5 +3,10 @@
 QString deviceForPort(int n, const EnvLookup &env, const QList<SerialPortEntry> &ports)
 {
     const QString chosen = env(QStringLiteral("ORVANE_COM%1").arg(n));
-    return chosen.isEmpty() ? fallbackDevice(n, ports) : chosen;
+    if (chosen.isEmpty())
+        return fallbackDevice(n, ports);
+    // As Qt takes them: a bare name is a device under /dev.
+    const bool path = chosen.startsWith(u'/') || chosen.startsWith(QLatin1String("./"))
+                      || chosen.startsWith(QLatin1String("../"));
+    return path ? chosen : QStringLiteral("/dev/") + chosen;
 }

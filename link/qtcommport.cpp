@@ -1,6 +1,6 @@
 #include "link/qtcommport.h"
 
-#include "link/lowlatency.h"
+#include "link/ttydevice.h"
 #include "link/systemports.h"
 
 #include <cerrno>
@@ -37,12 +37,23 @@ bool QtCommPort::rawApply(const CommSettings &s)
 
 bool QtCommPort::rawOpen(const QString &device, const CommSettings &settings)
 {
-    m_port.setPortName(device);
+    const OpenableName openable(device);
+    if (lockNameTooLong(openable.name())) {
+        deviceError({QSerialPort::PermissionError, ENAMETOOLONG, qt_error_string(ENAMETOOLONG)});
+        return false;
+    }
+    m_port.setPortName(openable.name());
     rawApply(settings);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite))
         return false;
     m_port.clearError();
+    if (isPseudoTerminalMaster(m_port.handle())) {
+        m_port.close();
+        deviceError({QSerialPort::UnsupportedOperationError, ENOTTY,
+                     QStringLiteral("the master side of a pseudo-terminal")});
+        return false;
+    }
     askLowLatency(m_port.handle());
     // Whatever the board said before the port was opened would spoil the first reading.
     m_port.clear(QSerialPort::Input);

@@ -1,11 +1,13 @@
 #include "link/systemports.h"
 
+#include "link/devicename.h"
+
 #include <QSerialPortInfo>
 
 namespace {
 QString environment(const QString &name)
 {
-    return qEnvironmentVariable(name.toLocal8Bit().constData());
+    return decodeDeviceName(qgetenv(name.toLatin1().constData()));
 }
 } // namespace
 

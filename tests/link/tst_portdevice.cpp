@@ -1,3 +1,4 @@
+#include "link/devicename.h"
 #include "link/portdevice.h"
 
 #include <QTest>
@@ -19,6 +20,8 @@ private slots:
     void choice_data();
     void choice();
     void description();
+    void namesKeepTheirBytes_data();
+    void namesKeepTheirBytes();
 };
 
 void TestPortDevice::choice_data()
@@ -49,6 +52,8 @@ void TestPortDevice::choice_data()
     QTest::newRow("Com1 from the variable, adapter present") << 1 << "/dev/pts/7" << one << "/dev/pts/7";
     QTest::newRow("Com3 from the variable") << 3 << "/dev/ttyUSB9" << none << "/dev/ttyUSB9";
     QTest::newRow("empty variable counts as unset") << 1 << "" << one << "/dev/ttyUSB0";
+    QTest::newRow("a bare name is under /dev") << 1 << "ttyUSB3" << none << "/dev/ttyUSB3";
+    QTest::newRow("a relative path stays") << 2 << "./board" << none << "./board";
 #endif
 }
 
@@ -73,6 +78,28 @@ void TestPortDevice::description()
     QCOMPARE(describeDevice(QStringLiteral("/dev/ttyUSB0"), ports), QStringLiteral("/dev/ttyUSB0 (USB UART)"));
     QCOMPARE(describeDevice(QStringLiteral("/dev/ttyS0"), ports), QStringLiteral("/dev/ttyS0"));
     QCOMPARE(describeDevice(QStringLiteral("/dev/pts/3"), ports), QStringLiteral("/dev/pts/3"));
+}
+
+void TestPortDevice::namesKeepTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("ASCII") << QByteArray("/dev/ttyUSB0") << "/dev/ttyUSB0";
+    QTest::newRow("UTF-8") << QByteArray("/tmp/plat\xc3\xa9/tty") << QString::fromUtf8("/tmp/plat\xc3\xa9/tty");
+    QTest::newRow("Latin-1 byte") << QByteArray("/tmp/plat\xe9/tty") << "/tmp/plat\\xE9/tty";
+    QTest::newRow("two bad bytes") << QByteArray("/tmp/\xff\xfe") << "/tmp/\\xFF\\xFE";
+    QTest::newRow("cut sequence at the end") << QByteArray("/tmp/a\xc3") << "/tmp/a\\xC3";
+    QTest::newRow("encoded surrogate") << QByteArray("/tmp/\xed\xb2\x80") << "/tmp/\\xED\\xB2\\x80";
+}
+
+void TestPortDevice::namesKeepTheirBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    const QString name = decodeDeviceName(bytes);
+    QCOMPARE(encodeDeviceName(name), bytes);
+    QCOMPARE(displayDeviceName(name), shown);
 }
 
 QTEST_APPLESS_MAIN(TestPortDevice)

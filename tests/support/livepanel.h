@@ -16,9 +16,11 @@
 
 // The real window over the real serial component, on the device given as Com1.
 struct LivePanel {
-    explicit LivePanel(const QString &device)
+    explicit LivePanel(const QString &device) : LivePanel(device.toLocal8Bit()) {}
+    // The variable as the environment holds it, byte for byte.
+    explicit LivePanel(const QByteArray &device)
     {
-        qputenv("ORVANE_COM1", device.toLocal8Bit());
+        qputenv("ORVANE_COM1", device);
         window = std::make_unique<Orvane>(nullptr, [this](const QString &t) { reports << t; },
                                           makePreciseWake().release());
         window->show();

@@ -1,5 +1,0 @@
-#include "link/lowlatency.h"
-
-void askLowLatency(qintptr)
-{
-}
