@@ -14,7 +14,8 @@ void DrawBar(Panel &p, double v)
     const int idx = p.state.MeasIdx;
     const float y = float(qint16(chart::kRowPitch * idx));
     p.Chart->fillTwips(chart::kLeft, y, chart::kEraseWidth, chart::kBarHeight, Qt::white);
-    const double length = chart::barLength(v, p.state.ZoomMag, p.HScroll->value());
+    // While the thumb is dragged the value waits for the release; the bars follow the thumb.
+    const double length = chart::barLength(v, p.state.ZoomMag, p.HScroll->sliderPosition());
     if (!p.isChosen(idx))
         return;
     const QColor colour(p.BarRgb.red, p.BarRgb.green, p.BarRgb.blue);

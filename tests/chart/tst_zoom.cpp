@@ -13,6 +13,7 @@ private slots:
     void centreWithOffset();
     void zoomOutToOneResetsOffset();
     void scrollMovesOnlyTheCentre();
+    void barsFollowTheDraggedThumb();
 };
 
 void TestZoom::states_data()
@@ -120,6 +121,24 @@ void TestZoom::scrollMovesOnlyTheCentre()
     QCOMPARE(f.p().Center->text(), QStringLiteral("61"));
     QCOMPARE(f.p().Chart->image(), chart);
     QCOMPARE(f.p().valueLabels[0]->text(), QStringLiteral("128"));
+}
+
+// Tracking is off, so the value, and Center with it, change only when the thumb is let go.
+void TestZoom::barsFollowTheDraggedThumb()
+{
+    PanelFixture f;
+    f.port->open();
+    f.p().ZoomIn->click();
+    f.p().HScroll->setSliderDown(true);
+    f.p().HScroll->setSliderPosition(100);
+    QCOMPARE(f.p().HScroll->value(), 0);
+    f.port->feed("x\r\nA0\r\n>"); // 160 at 2x, offset 100: 2400 twips
+    QCOMPARE(f.pixel(53 + 159, 6), QColor(64, 128, 0));
+    QCOMPARE(f.pixel(53 + 161, 6), QColor(Qt::white));
+    QCOMPARE(f.p().Center->text(), QStringLiteral("60"));
+    f.p().HScroll->setSliderDown(false);
+    QCOMPARE(f.p().HScroll->value(), 100);
+    QCOMPARE(f.p().Center->text(), QStringLiteral("160"));
 }
 
 QTEST_MAIN(TestZoom)
