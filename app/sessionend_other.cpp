@@ -1,0 +1,5 @@
+#include "app/sessionend.h"
+
+void quitWhenSessionEnds()
+{
+}
