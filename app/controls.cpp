@@ -1,6 +1,7 @@
 #include "app/orvane.h"
 
 #include "app/layout.h"
+#include "app/readable.h"
 #include "app/uifont.h"
 #include "chart/chartsurface.h"
 #include "chart/geometry.h"
@@ -34,6 +35,7 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, con
     QPalette pal = label->palette();
     pal.setColor(QPalette::Window, background);
     label->setPalette(pal);
+    makeReadable(label);
     return label;
 }
 

@@ -1,7 +1,9 @@
 #include "app/frmabout.h"
 
 #include "app/icon.h"
+#include "app/keyboard.h"
 #include "app/layout.h"
+#include "app/readable.h"
 #include "app/uifont.h"
 #include "chart/twips.h"
 
@@ -51,23 +53,23 @@ FrmAbout::FrmAbout(QWidget *parent)
     QFont titleFont(QString::fromUtf8(layout::kAboutTitleFont), layout::kAboutTitlePoints,
                     QFont::Bold, true);
     title->setFont(titleFont);
-    QPalette titlePalette = title->palette();
-    titlePalette.setColor(QPalette::WindowText, Qt::black);
-    title->setPalette(titlePalette);
+    makeReadable(title);
 
     auto *version = new QLabel(QStringLiteral("Version " ORVANE_VERSION), this);
     version->setObjectName(QStringLiteral("Version"));
     version->setGeometry(rectOf(layout::kAboutVersion));
     version->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    makeReadable(version, version->palette().color(version->foregroundRole()));
 
     auto *description = new QLabel(QString::fromUtf8(layout::kCopyright), this);
     description->setObjectName(QStringLiteral("lblDescription"));
     description->setGeometry(rectOf(layout::kAboutDescription));
     description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    description->setPalette(titlePalette);
+    makeReadable(description);
 
     setTabOrder(ok, icon);
     ok->setFocus();
+    helpTheKeyboard(this);
 
     const QRect client = rectOf(layout::kAboutClient);
     setFixedSize(client.size());

@@ -2,6 +2,7 @@
 
 #include "app/frmabout.h"
 #include "app/icon.h"
+#include "app/keyboard.h"
 #include "app/layout.h"
 #include "app/trace.h"
 #include "app/uifont.h"
@@ -17,6 +18,7 @@
 #include "scan/scancycle.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
@@ -58,6 +60,7 @@ Orvane::Orvane(CommPort *port, Reporter report, PreciseWake *wake)
     buildTimers();
     wireEvents();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    helpTheKeyboard(this);
 
     Form_Load(m_panel);
 }
@@ -89,10 +92,24 @@ bool Orvane::guarded(F &&handler)
 template<class F>
 void Orvane::handle(const char *event, F &&handler)
 {
+    QWidget *focused = QApplication::focusWidget();
     if (Trace *trace = Trace::get())
         trace->around(event, m_panel, [&] { return guarded(handler); });
     else
         guarded(handler);
+    keepFocusOnRunAndStop(focused);
+}
+
+void Orvane::keepFocusOnRunAndStop(QWidget *focused)
+{
+    // Run and Stop take turns: when the one with the focus greys out, the other
+    // takes it, so Space, Space starts and stops a run.
+    QPushButton *start = m_panel.Start, *halt = m_panel.Halt;
+    if ((focused != start && focused != halt) || focused->isEnabled())
+        return;
+    QPushButton *other = focused == start ? halt : start;
+    if (other->isEnabled())
+        other->setFocus(Qt::TabFocusReason);
 }
 
 template<class Sender, class Signal, class F>

@@ -1,6 +1,7 @@
 #include "panelfixture.h"
 
 #include "app/frmabout.h"
+#include "app/readable.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -29,6 +30,10 @@ private slots:
     void loadDefaults();
     void menuTree();
     void focusOrder();
+    void spaceSpaceStartsAndStops();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
+    void focusAlwaysMarked();
     void checkMarkStaysWithHandlers_data();
     void checkMarkStaysWithHandlers();
     void aboutIsSingleAndFixed();
@@ -36,6 +41,8 @@ private slots:
     void aboutCloses();
     void aboutKeepsProgramAlive();
     void failureIsReportedOnce();
+    void readableUnderDarkScheme_data();
+    void readableUnderDarkScheme();
 };
 
 void TestMainWindow::labels_data()
@@ -218,6 +225,63 @@ void TestMainWindow::focusOrder()
     QCOMPARE(QApplication::focusWidget(), f.p().Start);
 }
 
+void TestMainWindow::spaceSpaceStartsAndStops()
+{
+    PanelFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QCOMPARE(QApplication::focusWidget(), f.p().Start);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(f.p().Halt->isEnabled());
+    QCOMPARE(QApplication::focusWidget(), f.p().Halt);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(!f.port->isOpen());
+    QCOMPARE(QApplication::focusWidget(), f.p().Start);
+    QCOMPARE(f.port->opens, 1);
+}
+
+void TestMainWindow::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return on Run") << "Start" << int(Qt::Key_Return);
+    QTest::newRow("Enter on Run") << "Start" << int(Qt::Key_Enter);
+    QTest::newRow("Return on Zoom In") << "ZoomIn" << int(Qt::Key_Return);
+}
+
+void TestMainWindow::enterPressesTheFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    PanelFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    auto *target = f.window->findChild<QPushButton *>(button);
+    target->setFocus(Qt::TabFocusReason);
+    QSignalSpy clicks(target, &QPushButton::clicked);
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(clicks.size(), 1);
+    if (button == u"Start")
+        QVERIFY(f.port->isOpen());
+    else
+        QCOMPARE(f.p().state.ZoomMag, qint16(2));
+}
+
+// Qt marks focus only after the keyboard moved it; here it is marked after a click too.
+void TestMainWindow::focusAlwaysMarked()
+{
+    PanelFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QVERIFY(f.window->testAttribute(Qt::WA_KeyboardFocusChange));
+    QTest::mouseClick(f.p().ZoomIn, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), f.p().ZoomIn);
+    QVERIFY(f.window->testAttribute(Qt::WA_KeyboardFocusChange));
+    QTest::mouseClick(f.p().Start, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), f.p().Halt);
+    QVERIFY(f.window->testAttribute(Qt::WA_KeyboardFocusChange));
+}
+
 void TestMainWindow::checkMarkStaysWithHandlers_data()
 {
     QTest::addColumn<QString>("clicked");
@@ -375,6 +439,51 @@ void TestMainWindow::failureIsReportedOnce()
     window.panel().Start->click();
     port->failNow();
     QCOMPARE(window.findChildren<QMessageBox *>().size(), 1);
+}
+
+void TestMainWindow::readableUnderDarkScheme_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const Channel &ch : kChannels) {
+        QTest::addRow("%s", ch.nameLabel) << QString::fromLatin1(ch.nameLabel);
+        QTest::addRow("%s", ch.valueLabel) << QString::fromLatin1(ch.valueLabel);
+    }
+    for (const char *name : {"CenterTxt", "Center", "X", "Mag", "lblTitle", "Version", "lblDescription"})
+        QTest::addRow("%s", name) << QString::fromLatin1(name);
+}
+
+// A dark desktop scheme: light text on dark windows, and, as some schemes
+// have it, a near-white highlighted-text colour behind the read-outs.
+void TestMainWindow::readableUnderDarkScheme()
+{
+    QFETCH(QString, name);
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    for (const auto role : {QPalette::Window, QPalette::Button, QPalette::Base})
+        dark.setColor(role, QColor(0x35, 0x35, 0x35));
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        dark.setColor(role, QColor(0xee, 0xee, 0xee));
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::HighlightedText, QColor(0xf6, 0xf5, 0xf4));
+    QApplication::setPalette(dark);
+    PanelFixture f;
+    f.click("About");
+    QPointer<FrmAbout> about = f.window->aboutWindow();
+    QLabel *label = f.window->findChild<QLabel *>(name);
+    if (!label)
+        label = about->findChild<QLabel *>(name);
+    QVERIFY(label);
+    // A label without a background of its own shows its window's.
+    const QWidget *filled = label;
+    while (!filled->autoFillBackground() && !filled->isWindow())
+        filled = filled->parentWidget();
+    const QColor text = label->palette().color(label->foregroundRole());
+    const QColor ground = filled->palette().color(filled->backgroundRole());
+    delete about;
+    QApplication::setPalette(saved);
+    const double contrast = contrastRatio(text, ground);
+    QVERIFY2(contrast >= 4.5, qPrintable(QStringLiteral("%1 on %2: %3 : 1")
+                                             .arg(text.name(), ground.name()).arg(contrast, 0, 'f', 2)));
 }
 
 QTEST_MAIN(TestMainWindow)
