@@ -2,15 +2,15 @@
 // testing the panel without hardware.
 
 #include "board_model.h"
+#include "event_log.h"
+#include "link.h"
 #include "options.h"
 #include "protocol.h"
 #include "rng.h"
+#include "sysio.h"
 
 #include <cerrno>
-#include <climits>
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -18,16 +18,13 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace {
 
 using namespace boardsim;
 
-constexpr char kProgram[] = "orvane-boardsim";
 // While nobody has the slave open the master reports POLLHUP without end, so
 // the loop sleeps this long between looks instead of waiting on the fd.
 constexpr int kHungUpPollMs = 15;
@@ -45,122 +42,6 @@ void onSignal(int)
     errno = saved;
 }
 
-double monotonicNow()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-void writeAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-}
-
-void complain(const std::string &message)
-{
-    writeAll(STDERR_FILENO, std::string(kProgram) + ": " + message + "\n");
-}
-
-bool setNonBlocking(int fd)
-{
-    const int flags = fcntl(fd, F_GETFL);
-    return flags >= 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0
-           && fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
-}
-
-std::string hexByte(std::uint8_t value)
-{
-    const auto reply = readingReply(value);
-    return std::string(&reply[3], 2);
-}
-
-class EventLog
-{
-public:
-    bool open(const std::string &path)
-    {
-        if (path.empty())
-            return true;
-        if (path == "-") {
-            fd_ = STDOUT_FILENO;
-            return true;
-        }
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        owned_ = fd_ >= 0;
-        return fd_ >= 0;
-    }
-
-    ~EventLog()
-    {
-        if (owned_)
-            ::close(fd_);
-    }
-
-    // One write per line, so lines stay whole even if others append too.
-    void event(const std::string &text) const
-    {
-        if (fd_ < 0)
-            return;
-        char stamp[40];
-        std::snprintf(stamp, sizeof stamp, "%.6f ", monotonicNow());
-        writeAll(fd_, stamp + text + "\n");
-    }
-
-private:
-    int fd_ = -1;
-    bool owned_ = false;
-};
-
-class Link
-{
-public:
-    ~Link() { remove(); }
-
-    bool publish(const std::string &path, const std::string &target)
-    {
-        struct stat st{};
-        if (lstat(path.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
-            complain("--link: '" + path + "' exists and is not a symbolic link; not replacing it");
-            return false;
-        }
-        // Build beside it and rename over, so the path never dangles.
-        const std::string temp = path + ".tmp" + std::to_string(getpid());
-        ::unlink(temp.c_str());
-        if (::symlink(target.c_str(), temp.c_str()) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
-            complain("--link: cannot create '" + path + "': " + std::strerror(errno));
-            ::unlink(temp.c_str());
-            return false;
-        }
-        path_ = path;
-        target_ = target;
-        return true;
-    }
-
-    // Leave the path alone if someone else has taken it over meanwhile.
-    void remove()
-    {
-        if (path_.empty())
-            return;
-        char buffer[PATH_MAX];
-        const ssize_t n = ::readlink(path_.c_str(), buffer, sizeof buffer);
-        if (n >= 0 && std::string_view(buffer, static_cast<std::size_t>(n)) == target_)
-            ::unlink(path_.c_str());
-        path_.clear();
-    }
-
-private:
-    std::string path_;
-    std::string target_;
-};
-
 struct PendingReply
 {
     std::string bytes; // the 8 reply bytes, then any garbage
@@ -173,7 +54,7 @@ struct PendingReply
 class Simulator
 {
 public:
-    Simulator(const Options &options, int master, std::string slavePath, const EventLog &log)
+    Simulator(const Options &options, int master, std::string slavePath, EventLog &log)
         : options_(options)
         , master_(master)
         , slavePath_(std::move(slavePath))
@@ -238,10 +119,10 @@ private:
             return;
         if (!(fd.revents & POLLHUP)) {
             connected_ = true;
-            log_.event("opened");
+            log_.event(monotonicNow(), "opened");
         } else if (fd.revents & POLLIN) {
             // Opened, written to and closed again between two looks.
-            log_.event("opened");
+            log_.event(monotonicNow(), "opened");
             connected_ = true;
             readMaster(true);
         }
@@ -272,9 +153,9 @@ private:
     void onClosed()
     {
         connected_ = false;
-        log_.event("closed");
+        log_.event(monotonicNow(), "closed");
         for (const auto &reply : pending_)
-            log_.event("drop " + std::to_string(reply.channel) + " " + hexByte(reply.value));
+            log_.event(monotonicNow(), "drop " + std::to_string(reply.channel) + " " + hexByte(reply.value));
         pending_.clear();
         // Bytes already written but unread would greet the next open; a real
         // serial port loses them, so do the same.
@@ -297,7 +178,7 @@ private:
             lines.clear();
             assembler_.feed(piece, lines);
             for (std::size_t i = assembler_.takeOverflows(); i > 0; --i)
-                log_.event("overflow");
+                log_.event(monotonicNow(), "overflow");
             for (const auto &line : lines)
                 handleLine(line);
         }
@@ -306,9 +187,9 @@ private:
     void handleLine(const std::string &line)
     {
         ++linesReceived_;
-        log_.event("rx " + escapeForLog(line));
+        log_.event(monotonicNow(), "rx " + escapeForLog(line));
         if (options_.hangupAfter != 0 && linesReceived_ >= options_.hangupAfter) {
-            log_.event("hangup");
+            log_.event(monotonicNow(), "hangup");
             ::close(master_);
             master_ = -1;
             hungUpOnPurpose_ = true;
@@ -319,7 +200,7 @@ private:
             floodUsed_ = true;
             flooding_ = true;
             floodEnd_ = now + options_.floodSeconds;
-            log_.event("flood-start");
+            log_.event(monotonicNow(), "flood-start");
         }
 
         const Command command = parseCommand(line);
@@ -349,7 +230,7 @@ private:
         const bool dropped = options_.silent || flooding_
                              || (options_.drop != 0 && measures_ % options_.drop == 0);
         if (dropped) {
-            log_.event("drop " + std::to_string(channel_) + " " + hexByte(value));
+            log_.event(monotonicNow(), "drop " + std::to_string(channel_) + " " + hexByte(value));
             return;
         }
         const auto reply = readingReply(value);
@@ -369,7 +250,7 @@ private:
     {
         if (flooding_ && now >= floodEnd_) {
             flooding_ = false;
-            log_.event("flood-end");
+            log_.event(monotonicNow(), "flood-end");
         }
     }
 
@@ -439,7 +320,7 @@ private:
             if (options_.splitMs >= 0 && before < 4 && head.sent == 4)
                 head.notBefore = now + options_.splitMs / 1000.0;
             if (before < 8 && head.sent >= 8)
-                log_.event("tx " + std::to_string(head.channel) + " " + hexByte(head.value));
+                log_.event(monotonicNow(), "tx " + std::to_string(head.channel) + " " + hexByte(head.value));
             if (head.sent == head.bytes.size())
                 pending_.pop_front();
             else if (!ok || written == 0)
@@ -450,7 +331,7 @@ private:
     const Options &options_;
     int master_;
     std::string slavePath_;
-    const EventLog &log_;
+    EventLog &log_;
     BoardModel model_;
     Rng bytes_;
     double start_;
