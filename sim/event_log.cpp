@@ -38,4 +38,9 @@ void EventLog::event(double time, std::string_view text)
     writeAll(fd_, stamp + std::string(text) + "\n");
 }
 
+void EventLog::complain(std::string_view text)
+{
+    boardsim::complain(text);
+}
+
 } // namespace boardsim

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "fault_policy.h"
+
 #include <string>
-#include <string_view>
 
 namespace boardsim {
 
 // "--log FILE": one line an event, "<seconds, 6 decimals> <event>".
-class EventLog
+class EventLog : public Sink
 {
 public:
     EventLog() = default;
@@ -17,7 +18,8 @@ public:
     // An empty path logs nothing, "-" logs to stdout.
     bool open(const std::string &path);
 
-    void event(double time, std::string_view text);
+    void event(double time, std::string_view text) override;
+    void complain(std::string_view text) override;
 
 private:
     int fd_ = -1;

@@ -159,6 +159,12 @@ Simulates the electric-field sensing board on a pseudo-terminal. The first line
 on stdout is the device path to open (9600 8N1, raw), then it serves until
 SIGTERM, SIGINT or SIGHUP.
 
+The line behaves like a USB-serial adapter: the simulator keeps the device open
+itself, so the line never hangs up between the panel's opens and every command
+is seen as it arrives. When the panel's last opener closes it, or is killed,
+what was on its way to the panel is dropped and exclusive mode (TIOCEXCL) ends,
+as an adapter's driver does, so the device can be opened again at once.
+
 Commands, each ended by CR:
   d 0, d 1     shield driver off / on                  (no answer)
   s CODE       select channel: 0-9, A-F, V, P; a-f, v, p also accepted
@@ -198,7 +204,8 @@ Options:
                       tx CH HH     last byte of an answer written
                       drop CH HH   answer not sent (--drop, --silent, flood,
                                    port closed before it went out)
-                      closed, opened    the panel closed / opened the port
+                      opened       the panel opened the port, nobody else had it
+                      closed       its last opener closed it, or died
                       overflow     line over 256 bytes without CR discarded
                       flood-start, flood-end, hangup
   -h, --help        show this help and exit

@@ -1,0 +1,111 @@
+// The simulator's line as the panel meets it: opens and closes noticed whoever
+// closes and however.
+#include "simchild.h"
+
+#include <cstring>
+
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+
+namespace {
+
+// Another process with the line open, which writes and then waits to be killed.
+class Opener
+{
+public:
+    Opener(const QString &device, bool exclusive, const QByteArray &bytes)
+    {
+        const QByteArray path = QFile::encodeName(device);
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // Only async-signal-safe calls from here on.
+            const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+            if (fd >= 0 && exclusive)
+                ::ioctl(fd, TIOCEXCL);
+            const bool ok = fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+            [[maybe_unused]] ssize_t n = ::write(ready[1], ok ? "1" : "0", 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char ok = 0;
+        opened_ = ::read(ready[0], &ok, 1) == 1 && ok == '1';
+        ::close(ready[0]);
+    }
+
+    ~Opener() { kill(); }
+
+    bool opened() const { return opened_; }
+
+    void kill()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool opened_ = false;
+};
+
+bool exclusive(int fd)
+{
+    int flag = -1;
+    return ::ioctl(fd, TIOCGEXCL, &flag) == 0 && flag != 0;
+}
+
+} // namespace
+
+class TestBoardSimLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A normal close is logAcrossReopen's; a killed opener cannot end exclusive mode.
+    void openerKilled_data()
+    {
+        QTest::addColumn<bool>("exclusive");
+        QTest::addColumn<bool>("alsoHere"); // we hold the line too
+        QTest::newRow("plain") << false << false;
+        QTest::newRow("exclusive") << true << false;
+        QTest::newRow("another keeps it") << false << true;
+    }
+
+    void openerKilled()
+    {
+        QFETCH(bool, exclusive);
+        QFETCH(bool, alsoHere);
+        Sim sim({"--value", "0=0x0B", "--delay", "300"});
+        Opener opener(sim.device(), exclusive, "x\r");
+        QVERIFY(opener.opened());
+        QVERIFY(sim.waitForEvent("rx x"));
+        QVERIFY(!alsoHere || sim.openDevice());
+        opener.kill();
+
+        QStringList expected{"opened", "rx x", "closed", "drop 0 0B"};
+        if (alsoHere) {
+            // Nothing was dropped: the reply still comes to the one left.
+            QCOMPARE(sim.read(8, 1000), replyFor(0x0B));
+            QCOMPARE(sim.events(), QStringList({"opened", "rx x", "tx 0 0B"}));
+            sim.closeDevice();
+            expected = QStringList{"opened", "rx x", "tx 0 0B", "closed"};
+        }
+        QVERIFY(sim.waitForEvent("closed"));
+        QCOMPARE(sim.events(), expected);
+
+        // Open again, as anyone may now: nothing left over comes, nor the dropped reply.
+        QVERIFY2(sim.openDevice(), std::strerror(errno));
+        QVERIFY(!::exclusive(sim.fd()));
+        QVERIFY(sim.waitForEvent("opened", 2));
+        QCOMPARE(sim.read(1, 400), QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBoardSimLine)
+#include "tst_boardsim_line.moc"
