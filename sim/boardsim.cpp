@@ -23,6 +23,8 @@ namespace {
 
 using namespace boardsim;
 
+// The kernel moves the filling along for a while after the first EAGAIN.
+constexpr double kStallTopUpSeconds = 0.005;
 // Writes per turn of the loop, so an instant flood cannot starve the rest.
 constexpr int kWritesPerTurn = 16;
 
@@ -71,16 +73,26 @@ public:
                 line_.hangUp();
                 break;
             }
+            if (policy_.stalled() && monotonicNow() >= lastFill_ + kStallTopUpSeconds)
+                fillLine();
             if (!writeOutput())
                 return false;
         }
         return true;
     }
 
+    void fillLine()
+    {
+        line_.fill();
+        lastFill_ = monotonicNow();
+    }
+
 private:
     timespec *timeoutUntil(double now, timespec &timeout) const
     {
-        const double wake = policy_.nextWake().value_or(INFINITY);
+        double wake = policy_.nextWake().value_or(INFINITY);
+        if (policy_.stalled())
+            wake = std::min(wake, lastFill_ + kStallTopUpSeconds);
         if (std::isinf(wake))
             return nullptr;
         const double wait = std::max(0.0, wake - now);
@@ -153,6 +165,7 @@ private:
 
     PtyLine &line_;
     FaultPolicy &policy_;
+    double lastFill_ = 0.0;
 };
 
 bool catchSignals(int wake[2])
@@ -203,6 +216,8 @@ int main(int argc, char **argv)
 
     FaultPolicy policy(options, monotonicNow(), log);
     Loop loop(line, policy);
+    if (policy.stalled())
+        loop.fillLine();
 
     Link link;
     if (!options.linkPath.empty() && !link.publish(options.linkPath, line.path()))

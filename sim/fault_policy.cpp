@@ -22,6 +22,10 @@ FaultPolicy::FaultPolicy(const Options &options, double start, Sink &sink)
         if (const auto &value = options.fixed[static_cast<std::size_t>(channel)])
             model_.fix(channel, *value);
     }
+    if (options.stallAfter == 0u) {
+        stalled_ = true;
+        log(start, "stall");
+    }
 }
 
 void FaultPolicy::logReply(double now, std::string_view what, const ReplyTag &reply)
@@ -95,6 +99,10 @@ void FaultPolicy::handleLine(const std::string &line, double now)
             sink_.complain("ignored line '" + escapeForLog(line) + "'"
                            + (ignoredLines_ == kIgnoredLinesReported ? "; further ones only in the log" : ""));
         break;
+    }
+    if (options_.stallAfter && linesReceived_ >= *options_.stallAfter) {
+        stalled_ = true;
+        log(now, "stall");
     }
 }
 

@@ -42,7 +42,8 @@ public:
     // When output() may have more, or a log line falls due.
     std::optional<double> nextWake() const;
 
-    bool reading() const { return !hungUp_; }
+    bool reading() const { return !stalled_ && !hungUp_; }
+    bool stalled() const { return stalled_; }
     bool hungUp() const { return hungUp_; }
 
 private:
@@ -61,6 +62,7 @@ private:
 
     bool open_ = false;
     bool hungUp_ = false;
+    bool stalled_ = false;
     bool shield_ = false;
     int channel_ = 0;
     unsigned long linesReceived_ = 0;

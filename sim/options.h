@@ -22,6 +22,7 @@ struct Options
     unsigned garbage = 0;
     unsigned garbageEvery = 1;
     unsigned hangupAfter = 0; // 0: never
+    std::optional<unsigned> stallAfter;
     bool silent = false;
     double floodSeconds = 0.0; // 0: no flood
     std::uint64_t seed = kDefaultSeed;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -90,6 +91,15 @@ void PtyLine::release()
 {
     tcflush(keeper_, TCIFLUSH);
     ioctl(keeper_, TIOCNXCL);
+}
+
+void PtyLine::fill()
+{
+    static const char zeros[4096] = {};
+    for (const std::size_t chunk : {sizeof zeros, std::size_t{64}, std::size_t{1}}) {
+        while (::write(keeper_, zeros, chunk) > 0) {
+        }
+    }
 }
 
 void PtyLine::hangUp()

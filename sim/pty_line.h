@@ -32,6 +32,11 @@ public:
     // user was killed and could not end it.
     void release();
 
+    // Fills the line towards the board to the last byte, so that the panel's
+    // next write finds no room; repeat now and then, as the kernel moves
+    // bytes along and frees some.
+    void fill();
+
     void hangUp();
 
 private:

@@ -124,21 +124,25 @@ private slots:
 
     void idleCpu_data()
     {
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("open");
         QTest::addColumn<QByteArray>("input");
-        QTest::newRow("port closed") << false << QByteArray();
-        QTest::newRow("port open, quiet") << true << QByteArray();
-        QTest::newRow("line full, answer due") << true << QByteArray("x\r");
+        const QStringList garbage{"--garbage", "65536"};
+        QTest::newRow("port closed") << garbage << false << QByteArray();
+        QTest::newRow("port open, quiet") << garbage << true << QByteArray();
+        QTest::newRow("line full, answer due") << garbage << true << QByteArray("x\r");
+        QTest::newRow("stalled, topping up") << QStringList{"--stall-after", "0"} << true << QByteArray();
     }
 
     void idleCpu()
     {
+        QFETCH(QStringList, args);
         QFETCH(bool, open);
         QFETCH(QByteArray, input);
-        Sim sim({"--garbage", "65536"});
+        Sim sim(args);
         if (sim.cpuMs() < 0)
             QSKIP("needs /proc");
-        QVERIFY(!open || (sim.openDevice() && sim.send(input)));
+        QVERIFY(!open || (sim.openDevice() && (input.isEmpty() || sim.send(input))));
         QTest::qWait(100);
         const long before = sim.cpuMs();
         QTest::qWait(500);
@@ -183,11 +187,11 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("needle");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--hangup-after N";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--stall-after N";
         const QList<QStringList> bad = {
             {"--delay", "abc"}, {"--delay"}, {"--split", "1.5"}, {"--garbage-every", "0"},
             {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "3=0xZZ"}, {"--silent=yes"},
-            {"--bogus"}, {"stray"},
+            {"--bogus"}, {"stray"}, {"--stall-after", "soon"},
         };
         for (const QStringList &args : bad)
             QTest::addRow("%s", qPrintable(args.join(' '))) << args << 2 << args[0].section('=', 0, 0);

@@ -1,6 +1,8 @@
 // The simulator's line as the panel meets it: opens and closes noticed whoever
-// closes and however.
+// closes and however, and the stall.
 #include "simchild.h"
+
+#include <QRegularExpression>
 
 #include <cstring>
 
@@ -104,6 +106,44 @@ private slots:
         QVERIFY(!::exclusive(sim.fd()));
         QVERIFY(sim.waitForEvent("opened", 2));
         QCOMPARE(sim.read(1, 400), QByteArray());
+    }
+
+    void stall_data()
+    {
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QByteArrayList>("writes");
+        QTest::addColumn<int>("lines");      // logged before the stall
+        QTest::addColumn<QByteArray>("reply"); // still comes
+        QTest::newRow("from the start") << 0 << QByteArrayList{} << 0 << QByteArray();
+        QTest::newRow("after two lines") << 2 << QByteArrayList{"d 1\r", "x\r"} << 2 << replyFor(0x0B);
+        QTest::newRow("rest of a write unread") << 1 << QByteArrayList{"s 5\rx\r"} << 1 << QByteArray();
+    }
+
+    void stall()
+    {
+        QFETCH(int, after);
+        QFETCH(QByteArrayList, writes);
+        QFETCH(int, lines);
+        QFETCH(QByteArray, reply);
+        Sim sim({"--value", "0=0x0B", "--stall-after", QString::number(after)});
+        QVERIFY(sim.openDevice());
+        for (const QByteArray &bytes : writes)
+            QVERIFY(sim.send(bytes) && sim.waitForEvent("rx " + QString::fromLatin1(bytes.split('\r').first())));
+        QVERIFY(sim.waitForEvent("stall"));
+        QCOMPARE(sim.read(9, 300), reply);
+        for (int round = 0; round < 3; ++round) {
+            QTest::qWait(50);
+            errno = 0;
+            QCOMPARE(::write(sim.fd(), "x", 1), ssize_t(-1));
+            QCOMPARE(errno, EAGAIN);
+            // A reopen does not revive it, even when it flushes and so frees room.
+            sim.closeDevice();
+            QVERIFY(sim.waitForEvent("closed", round + 1));
+            QVERIFY(sim.openDevice());
+            QCOMPARE(::tcflush(sim.fd(), TCOFLUSH), 0);
+        }
+        QCOMPARE(sim.events().filter(QRegularExpression("^rx ")).size(), lines);
+        QCOMPARE(sim.events().count("stall"), 1);
     }
 };
 

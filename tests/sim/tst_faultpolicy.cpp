@@ -121,6 +121,10 @@ private slots:
             << QStringList{"0.000 opened", "0.000 rx x", "0.000 flood-start", "0.000 drop 0 0B",
                            "50.000 flood-end", "60.000 rx x", "60.000 tx 0 0B"}
             << QStringList{"8191@0.000", "8192@60.000"} << QByteArray();
+        QTest::newRow("stall: what is on its way still arrives")
+            << QStringList{"--stall-after", "2"} << QStringList{"0 open", "0 d 1\r", "10 x\rx\r", "20 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx d 1", "10.000 rx x", "10.000 stall", "10.000 tx 0 0B"}
+            << QStringList{} << reply;
     }
 
     void timeline()
