@@ -7,6 +7,7 @@ namespace boardsim {
 namespace {
 constexpr unsigned long kIgnoredLinesReported = 20;
 constexpr std::size_t kFirstPart = kReplySize / 2; // of a split reply
+constexpr double kBitsPerCharacter = 10.0;         // start, 8 data, stop
 
 double seconds(int ms) { return ms / 1000.0; }
 } // namespace
@@ -16,7 +17,8 @@ FaultPolicy::FaultPolicy(const Options &options, double start, Sink &sink)
     , sink_(sink)
     , start_(start)
     , model_(options.seed)
-    , line_(0.0, 0.0, start, options.seed ^ 0x6279746573ull)
+    , line_(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate, seconds(options.latencyMs), start,
+            options.seed ^ 0x6279746573ull)
 {
     for (int channel = 0; channel < kChannelCount; ++channel) {
         if (const auto &value = options.fixed[static_cast<std::size_t>(channel)])

@@ -93,7 +93,7 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
 
         static constexpr std::string_view kWithArgument[] = {
             "--link", "--log", "--delay", "--split", "--drop", "--garbage", "--garbage-every",
-            "--hangup-after", "--stall-after", "--flood", "--value", "--seed",
+            "--hangup-after", "--stall-after", "--line-rate", "--latency", "--flood", "--value", "--seed",
         };
         bool known = false;
         for (const auto option : kWithArgument)
@@ -132,6 +132,12 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
             if (!whole(n, 0u, 1000000u))
                 return bad("a count 0..1000000");
             o.stallAfter = n;
+        } else if (name == "--line-rate") {
+            if (!whole(o.lineRate, 0u, 4000000u) || (o.lineRate != 0 && o.lineRate < 50))
+                return bad("a baud rate 50..4000000, or 0");
+        } else if (name == "--latency") {
+            if (!whole(o.latencyMs, 0, 1000))
+                return bad("milliseconds 0..1000");
         } else if (name == "--delay" || name == "--split") {
             if (!whole(name == "--delay" ? o.delayMs : o.splitMs, 0, 60000))
                 return bad("milliseconds 0..60000");
@@ -190,6 +196,12 @@ Channels: 0 ISrc, 1-9 Electrode 1-9, A Ref A, B Ref B, C OSC, D O-R, E INT,
 Options:
   --link PATH       also publish the device as symlink PATH (an existing symlink
                     is replaced, anything else is refused); removed on exit
+  --line-rate BAUD  send at the pace of a BAUD line, 10 bits a character
+                    (50..4000000; default 9600: an answer takes 8.3 ms);
+                    0 sends at once
+  --latency MS      hold what is sent like an adapter's latency timer: bytes
+                    leave when a free-running MS ms timer, counted from the
+                    start, expires (0..1000; default 0: not held)
   --delay MS        wait MS ms (0..60000) before each answer; answers keep order
   --drop N          never send the answer to every N-th "x" (N >= 1)
   --garbage N       send N random bytes (0..65536) after every answer
@@ -222,6 +234,9 @@ Options:
                       stall        --stall-after began
                       flood-start, flood-end, hangup
   -h, --help        show this help and exit
+
+Delayed, split and padded answers and the flood are paced by --line-rate and
+held by --latency like any other bytes.
 
 Exit status: 0 on a signal or after --hangup-after, 1 on a runtime failure,
 2 on a bad argument.

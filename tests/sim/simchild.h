@@ -45,6 +45,13 @@ inline double monotonic()
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
 }
 
+// The binary to run; the benchmark may point it elsewhere.
+inline QString &boardsimPath()
+{
+    static QString path = QStringLiteral(BOARDSIM_PATH);
+    return path;
+}
+
 // One simulator process and our end of its line, driven with plain termios.
 class Sim
 {
@@ -52,7 +59,7 @@ public:
     explicit Sim(QStringList args, const QString &log = {})
         : logPath_(log.isEmpty() ? dir_.filePath("sim.log") : log)
     {
-        process_.start(BOARDSIM_PATH, args << "--log" << logPath_);
+        process_.start(boardsimPath(), args << "--log" << logPath_);
         QElapsedTimer timer;
         timer.start();
         while (!process_.canReadLine() && process_.state() != QProcess::NotRunning && timer.elapsed() < 5000)
@@ -137,6 +144,17 @@ public:
         return out;
     }
 
+    // When each `event` was logged, in seconds.
+    QList<double> timesOf(const QString &event)
+    {
+        QList<double> out;
+        for (const QString &line : log()) {
+            if (line.section(' ', 1) == event)
+                out << line.section(' ', 0, 0).toDouble();
+        }
+        return out;
+    }
+
     bool waitForEvent(const QString &event, int count = 1)
     {
         QElapsedTimer timer;
@@ -156,14 +174,27 @@ public:
 
     long cpuMs()
     {
-        QFile stat(QString("/proc/%1/stat").arg(process_.processId()));
-        if (!stat.open(QIODevice::ReadOnly))
+        const QList<QByteArray> fields = statFields();
+        if (fields.isEmpty())
             return -1;
-        const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
         return (fields.value(12).toLong() + fields.value(13).toLong()) * 1000 / sysconf(_SC_CLK_TCK);
     }
 
+    double residentMb()
+    {
+        return double(statFields().value(22).toLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+    }
+
 private:
+    // /proc/PID/stat after the command name: the state is [1].
+    QList<QByteArray> statFields()
+    {
+        QFile stat(QString("/proc/%1/stat").arg(process_.processId()));
+        if (!stat.open(QIODevice::ReadOnly))
+            return {};
+        return stat.readAll().split(')').last().split(' ');
+    }
+
     QTemporaryDir dir_;
     QString logPath_;
     QProcess process_;

@@ -191,7 +191,7 @@ private slots:
         const QList<QStringList> bad = {
             {"--delay", "abc"}, {"--delay"}, {"--split", "1.5"}, {"--garbage-every", "0"},
             {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "3=0xZZ"}, {"--silent=yes"},
-            {"--bogus"}, {"stray"}, {"--stall-after", "soon"},
+            {"--bogus"}, {"stray"}, {"--line-rate", "49"}, {"--latency=-1"}, {"--stall-after", "soon"},
         };
         for (const QStringList &args : bad)
             QTest::addRow("%s", qPrintable(args.join(' '))) << args << 2 << args[0].section('=', 0, 0);

@@ -1,5 +1,5 @@
 // The simulator's line as the panel meets it: opens and closes noticed whoever
-// closes and however, and the stall.
+// closes and however, the stall, and replies at the pace of the line.
 #include "simchild.h"
 
 #include <QRegularExpression>
@@ -144,6 +144,33 @@ private slots:
         }
         QCOMPARE(sim.events().filter(QRegularExpression("^rx ")).size(), lines);
         QCOMPARE(sim.events().count("stall"), 1);
+    }
+
+    void pacing_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<double>("fromMs");
+        QTest::addColumn<double>("toMs");
+        QTest::newRow("9600 baud") << QStringList{} << 8.3 << 30.0;
+        QTest::newRow("9600 baud, latency 16") << QStringList{"--latency", "16"} << 8.0 << 33.0;
+    }
+
+    // From "x" to the last byte of its reply, loosely; exact figures are the benchmark's.
+    void pacing()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(double, fromMs);
+        QFETCH(double, toMs);
+        Sim sim(args << "--value" << "0=0x0B");
+        QVERIFY(sim.openDevice());
+        for (int i = 0; i < 6; ++i) {
+            QTest::qWait(7 + 5 * i); // at other phases of the latency timer
+            const double sent = monotonic();
+            QVERIFY(sim.send("x\r"));
+            QCOMPARE(sim.read(8, 500), replyFor(0x0B));
+            const double ms = (monotonic() - sent) * 1000.0;
+            QVERIFY2(ms >= fromMs && ms <= toMs, qPrintable(QString::number(ms)));
+        }
     }
 };
 

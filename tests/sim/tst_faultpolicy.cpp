@@ -90,40 +90,64 @@ private slots:
 
         const QByteArray reply = "x\r\n0B\r\n>";
         const QStringList x5{"0 open", "5 x\r"};
-        QTest::newRow("reply") << QStringList{} << x5 << QStringList{"0.000 opened", "5.000 rx x", "5.000 tx 0 0B"}
-                               << QStringList{"0@5.000", "7@5.000"} << reply;
-        QTest::newRow("delay") << QStringList{"--delay", "50"} << x5
-                               << QStringList{"0.000 opened", "5.000 rx x", "55.000 tx 0 0B"}
-                               << QStringList{"0@55.000"} << reply;
-        QTest::newRow("split") << QStringList{"--split", "10"} << x5
-                               << QStringList{"0.000 opened", "5.000 rx x", "15.000 tx 0 0B"}
-                               << QStringList{"3@5.000", "4@15.000"} << reply;
-        QTest::newRow("replies keep order")
-            << QStringList{"--delay", "10"} << QStringList{"0 open", "0 x\rs 5\r", "4 x\r"}
-            << QStringList{"0.000 opened", "0.000 rx x", "0.000 rx s 5", "4.000 rx x", "10.000 tx 0 0B",
-                           "14.000 tx 5 C4"}
-            << QStringList{"8@14.000"} << reply + "x\r\nC4\r\n>";
+        QTest::newRow("instant line") << QStringList{"--line-rate", "0"} << x5
+                                      << QStringList{"0.000 opened", "5.000 rx x", "5.000 tx 0 0B"}
+                                      << QStringList{"0@5.000", "7@5.000"} << reply;
+        QTest::newRow("9600 baud by default") << QStringList{} << x5
+                                              << QStringList{"0.000 opened", "5.000 rx x", "13.333 tx 0 0B"}
+                                              << QStringList{"0@6.042", "7@13.333"} << reply;
+        QTest::newRow("latency: held to the next tick")
+            << QStringList{"--latency", "16"} << QStringList{"0 open", "3 x\r"}
+            << QStringList{"0.000 opened", "3.000 rx x", "16.000 tx 0 0B"} << QStringList{"0@16.000", "7@16.000"}
+            << reply;
+        QTest::newRow("latency: a reply over two ticks")
+            << QStringList{"--latency", "16"} << QStringList{"0 open", "10 x\r"}
+            << QStringList{"0.000 opened", "10.000 rx x", "32.000 tx 0 0B"}
+            << QStringList{"4@16.000", "5@32.000"} << reply;
+        QTest::newRow("delay, then the line") << QStringList{"--delay", "50"} << x5
+                                              << QStringList{"0.000 opened", "5.000 rx x", "63.333 tx 0 0B"}
+                                              << QStringList{"0@56.042"} << reply;
+        QTest::newRow("split: the second half waits")
+            << QStringList{"--split", "10"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "19.167 tx 0 0B"}
+            << QStringList{"3@9.167", "4@16.042"} << reply;
+        QTest::newRow("split shorter than the first half")
+            << QStringList{"--split", "2"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "13.333 tx 0 0B"}
+            << QStringList{"3@9.167", "4@10.208"} << reply;
+        QTest::newRow("delay and split, held")
+            << QStringList{"--delay", "5", "--split", "10", "--latency", "16"} << QStringList{"0 open", "0 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "32.000 tx 0 0B"}
+            << QStringList{"3@16.000", "4@32.000"} << reply;
+        QTest::newRow("replies queue on the line")
+            << QStringList{} << QStringList{"0 open", "0 x\rs 5\rx\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 rx s 5", "0.000 rx x", "8.333 tx 0 0B",
+                           "16.667 tx 5 C4"}
+            << QStringList{"8@9.375"} << reply + "x\r\nC4\r\n>";
         QTest::newRow("garbage after the reply")
             << QStringList{"--garbage", "2"} << QStringList{"0 open", "0 x\r"}
-            << QStringList{"0.000 opened", "0.000 rx x", "0.000 tx 0 0B"} << QStringList{"9@0.000"}
+            << QStringList{"0.000 opened", "0.000 rx x", "8.333 tx 0 0B"} << QStringList{"9@10.417"}
             << reply + "??";
         QTest::newRow("closing drops what is on its way")
             << QStringList{"--delay", "50"} << QStringList{"0 open", "0 x\r", "10 close"}
             << QStringList{"0.000 opened", "0.000 rx x", "10.000 closed", "10.000 drop 0 0B"} << QStringList{}
             << QByteArray("");
         QTest::newRow("nobody listens")
-            << QStringList{"--delay", "10"} << QStringList{"0 open", "0 x\r", "2 close", "3 x\r", "20 open", "25 x\r"}
+            << QStringList{} << QStringList{"0 open", "0 x\r", "2 close", "3 x\r", "20 open", "25 x\r"}
             << QStringList{"0.000 opened", "0.000 rx x", "2.000 closed", "2.000 drop 0 0B", "3.000 rx x",
-                           "13.000 drop 0 0B", "20.000 opened", "25.000 rx x", "35.000 tx 0 0B"}
-            << QStringList{"0@35.000"} << reply;
-        QTest::newRow("flood, then replies")
+                           "11.333 drop 0 0B", "20.000 opened", "25.000 rx x", "33.333 tx 0 0B"}
+            << QStringList{"0@1.042", "1@26.042"} << "x" + reply;
+        QTest::newRow("flood at the line's pace")
             << QStringList{"--flood", "0.05"} << QStringList{"0 open", "0 x\r", "60 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 flood-start", "0.000 drop 0 0B",
+                           "50.000 flood-end", "60.000 rx x", "68.333 tx 0 0B"}
+            << QStringList{"0@1.042", "47@50.000", "48@61.042"} << QByteArray(48, '?') + reply;
+        QTest::newRow("instant flood, then replies")
+            << QStringList{"--flood", "0.05", "--line-rate", "0"} << QStringList{"0 open", "0 x\r", "60 x\r"}
             << QStringList{"0.000 opened", "0.000 rx x", "0.000 flood-start", "0.000 drop 0 0B",
                            "50.000 flood-end", "60.000 rx x", "60.000 tx 0 0B"}
             << QStringList{"8191@0.000", "8192@60.000"} << QByteArray();
         QTest::newRow("stall: what is on its way still arrives")
             << QStringList{"--stall-after", "2"} << QStringList{"0 open", "0 d 1\r", "10 x\rx\r", "20 x\r"}
-            << QStringList{"0.000 opened", "0.000 rx d 1", "10.000 rx x", "10.000 stall", "10.000 tx 0 0B"}
+            << QStringList{"0.000 opened", "0.000 rx d 1", "10.000 rx x", "10.000 stall", "18.333 tx 0 0B"}
             << QStringList{} << reply;
     }
 
