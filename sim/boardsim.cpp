@@ -81,13 +81,13 @@ public:
         return true;
     }
 
+private:
     void fillLine()
     {
         line_.fill();
         lastFill_ = monotonicNow();
     }
 
-private:
     timespec *timeoutUntil(double now, timespec &timeout) const
     {
         double wake = policy_.nextWake().value_or(INFINITY);
@@ -214,15 +214,15 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    FaultPolicy policy(options, monotonicNow(), log);
-    Loop loop(line, policy);
-    if (policy.stalled())
-        loop.fillLine();
-
+    // Full before anyone can open it; the loop tops it up from its first turn.
+    if (options.stallAfter == 0u)
+        line.fill();
     Link link;
     if (!options.linkPath.empty() && !link.publish(options.linkPath, line.path()))
         return 1;
     writeAll(STDOUT_FILENO, line.path() + "\n");
 
+    FaultPolicy policy(options, monotonicNow(), log);
+    Loop loop(line, policy);
     return loop.run(wake[0]) ? 0 : 1;
 }

@@ -146,6 +146,14 @@ private slots:
         QCOMPARE(sim.events().count("stall"), 1);
     }
 
+    // "stall" is the first event here, but the device path still comes first.
+    void stallWithLogOnStdout()
+    {
+        Sim sim({"--stall-after", "0"}, "-");
+        QVERIFY2(sim.device().startsWith("/dev/"), qPrintable(sim.device()));
+        QVERIFY(sim.waitForEvent("stall"));
+    }
+
     void pacing_data()
     {
         QTest::addColumn<QStringList>("args");
