@@ -10,15 +10,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-// Twips to pixels by rounding each corner, from the layout's own numbers.
-QRect px(int left, int top, int width, int height)
-{
-    const auto r = [](int t) { return qRound(t / 15.0); };
-    return QRect(QPoint(r(left), r(top)), QPoint(r(left + width) - 1, r(top + height) - 1));
-}
-} // namespace
-
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
@@ -29,17 +20,8 @@ private slots:
     void hasFixedClientArea();
     void loadDefaults();
     void menuTree();
-    void focusOrder();
-    void spaceSpaceStartsAndStops();
-    void enterPressesTheFocusedButton_data();
-    void enterPressesTheFocusedButton();
-    void focusAlwaysMarked();
     void checkMarkStaysWithHandlers_data();
     void checkMarkStaysWithHandlers();
-    void aboutIsSingleAndFixed();
-    void aboutCloses_data();
-    void aboutCloses();
-    void aboutKeepsProgramAlive();
     void failureIsReportedOnce();
     void readableUnderDarkScheme_data();
     void readableUnderDarkScheme();
@@ -205,83 +187,6 @@ void TestMainWindow::menuTree()
     QVERIFY(!f.item("About")->menu());
 }
 
-void TestMainWindow::focusOrder()
-{
-    PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-    QCOMPARE(QApplication::focusWidget(), f.p().Start);
-    // Enable everything so the whole chain can take the focus.
-    f.p().Halt->setEnabled(true);
-    f.p().ZoomOut->setEnabled(true);
-    f.p().HScroll->setVisible(true);
-    f.p().HScroll->setEnabled(true);
-    QStringList order;
-    for (int i = 0; i < 5; ++i) {
-        order << QApplication::focusWidget()->objectName();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(order, QStringList({"Start", "Halt", "HScroll", "ZoomIn", "ZoomOut"}));
-    QCOMPARE(QApplication::focusWidget(), f.p().Start);
-}
-
-void TestMainWindow::spaceSpaceStartsAndStops()
-{
-    PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-    QCOMPARE(QApplication::focusWidget(), f.p().Start);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QVERIFY(f.p().Halt->isEnabled());
-    QCOMPARE(QApplication::focusWidget(), f.p().Halt);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QVERIFY(!f.port->isOpen());
-    QCOMPARE(QApplication::focusWidget(), f.p().Start);
-    QCOMPARE(f.port->opens, 1);
-}
-
-void TestMainWindow::enterPressesTheFocusedButton_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<int>("key");
-    QTest::newRow("Return on Run") << "Start" << int(Qt::Key_Return);
-    QTest::newRow("Enter on Run") << "Start" << int(Qt::Key_Enter);
-    QTest::newRow("Return on Zoom In") << "ZoomIn" << int(Qt::Key_Return);
-}
-
-void TestMainWindow::enterPressesTheFocusedButton()
-{
-    QFETCH(QString, button);
-    QFETCH(int, key);
-    PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-    auto *target = f.window->findChild<QPushButton *>(button);
-    target->setFocus(Qt::TabFocusReason);
-    QSignalSpy clicks(target, &QPushButton::clicked);
-    QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(clicks.size(), 1);
-    if (button == u"Start")
-        QVERIFY(f.port->isOpen());
-    else
-        QCOMPARE(f.p().state.ZoomMag, qint16(2));
-}
-
-// Qt marks focus only after the keyboard moved it; here it is marked after a click too.
-void TestMainWindow::focusAlwaysMarked()
-{
-    PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-    QVERIFY(f.window->testAttribute(Qt::WA_KeyboardFocusChange));
-    QTest::mouseClick(f.p().ZoomIn, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), f.p().ZoomIn);
-    QVERIFY(f.window->testAttribute(Qt::WA_KeyboardFocusChange));
-    QTest::mouseClick(f.p().Start, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), f.p().Halt);
-    QVERIFY(f.window->testAttribute(Qt::WA_KeyboardFocusChange));
-}
-
 void TestMainWindow::checkMarkStaysWithHandlers_data()
 {
     QTest::addColumn<QString>("clicked");
@@ -318,95 +223,6 @@ void TestMainWindow::checkMarkStaysWithHandlers()
     QCOMPARE(toggles.size() % 2, toggled);
     if (!toggles.isEmpty())
         QCOMPARE(toggles.last().at(0).toBool(), action->isChecked());
-}
-
-void TestMainWindow::aboutIsSingleAndFixed()
-{
-    PanelFixture f;
-    f.click("About");
-    FrmAbout *first = f.window->aboutWindow();
-    QVERIFY(first);
-    QVERIFY(first->isVisible());
-    QVERIFY(!first->parent());
-    QVERIFY(!first->isModal());
-    f.click("About");
-    QCOMPARE(f.window->aboutWindow(), first);
-    int shown = 0;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        shown += qobject_cast<FrmAbout *>(w) && w->isVisible();
-    QCOMPARE(shown, 1);
-
-    QCOMPARE(first->windowTitle(), QStringLiteral("About MyApp"));
-    QCOMPARE(first->geometry(), QRect(156, 129, 382, 154));
-    QCOMPARE(first->minimumSize(), first->maximumSize());
-    auto text = [&](const char *name) { return first->findChild<QLabel *>(name)->text(); };
-    QCOMPARE(text("lblTitle"), QStringLiteral("Orvane"));
-    QCOMPARE(text("Version"), QStringLiteral("Version 1.1"));
-    QVERIFY(text("lblDescription").startsWith(QStringLiteral("Copyright")));
-    QLabel *title = first->findChild<QLabel *>("lblTitle");
-    QVERIFY(title->font().bold() && title->font().italic());
-    QCOMPARE(title->font().pointSize(), 12);
-    QPushButton *ok = first->findChild<QPushButton *>("cmdOK");
-    QCOMPARE(ok->geometry(), px(4245, 1800, 1260, 345));
-    QVERIFY(ok->isDefault());
-    QCOMPARE(first->findChild<QLabel *>("picIcon")->pixmap().size(), QSize(32, 32));
-    delete first;
-}
-
-void TestMainWindow::aboutCloses_data()
-{
-    QTest::addColumn<int>("how");
-    QTest::newRow("OK") << 0;
-    QTest::newRow("Enter") << 1;
-    QTest::newRow("Esc") << 2;
-    QTest::newRow("close box") << 3;
-}
-
-void TestMainWindow::aboutCloses()
-{
-    QFETCH(int, how);
-    PanelFixture f;
-    f.click("About");
-    QPointer<FrmAbout> about = f.window->aboutWindow();
-    QVERIFY(QTest::qWaitForWindowActive(about));
-    QCOMPARE(QApplication::focusWidget(), about->findChild<QPushButton *>("cmdOK"));
-    switch (how) {
-    case 0: QTest::mouseClick(about->findChild<QPushButton *>("cmdOK"), Qt::LeftButton); break;
-    case 1: QTest::keyClick(about, Qt::Key_Return); break;
-    case 2: QTest::keyClick(about, Qt::Key_Escape); break;
-    default: about->close(); break;
-    }
-    // Unloaded, not hidden: the next About builds a fresh window.
-    QTRY_VERIFY(about.isNull());
-    f.click("About");
-    QVERIFY(f.window->aboutWindow());
-    QVERIFY(f.window->aboutWindow()->isVisible());
-    delete f.window->aboutWindow();
-}
-
-void TestMainWindow::aboutKeepsProgramAlive()
-{
-    auto *window = new Orvane(new FakeCommPort, [](const QString &) {});
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    window->findChild<QAction *>("About")->trigger();
-    QPointer<FrmAbout> about = window->aboutWindow();
-    QPointer<Orvane> guard(window);
-
-    // The program's own event loop decides when the last window has gone.
-    bool aliveWithAboutOnly = false;
-    QTimer::singleShot(0, window, [window] { window->windowHandle()->close(); });
-    QTimer::singleShot(200, qApp, [&] {
-        aliveWithAboutOnly = guard.isNull() && about && about->isVisible();
-        if (about)
-            about->windowHandle()->close();
-    });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, qApp, [] { qApp->exit(2); });
-    watchdog.start(5000);
-    QCOMPARE(qApp->exec(), 0);
-    QVERIFY(aliveWithAboutOnly);
 }
 
 void TestMainWindow::failureIsReportedOnce()

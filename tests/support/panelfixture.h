@@ -13,6 +13,13 @@
 
 #include <memory>
 
+// Twips to pixels by rounding each corner, from the layout's own numbers.
+inline QRect px(int left, int top, int width, int height)
+{
+    const auto r = [](int t) { return qRound(t / 15.0); };
+    return QRect(QPoint(r(left), r(top)), QPoint(r(left + width) - 1, r(top + height) - 1));
+}
+
 // The real main window over a fake serial component, with failures collected.
 struct PanelFixture {
     PanelFixture()
