@@ -1,7 +1,7 @@
 # Build-time: the package's documents. The Debian changelog and the AppStream
 # releases come from CHANGELOG.md, the copyright holder from the About box.
 #   cmake -DSOURCE_DIR= -DOUT_DIR= -DVERSION= -DAPP_ID= -DMAINTAINER= [-DHOMEPAGE=]
-#         -P generate-docs.cmake
+#         "-DPAGES=orvane.1;..." -P generate-docs.cmake
 cmake_policy(VERSION 3.25)
 set(here "${SOURCE_DIR}/packaging")
 
@@ -36,7 +36,7 @@ changelog(debian debian_changelog)
 file(WRITE "${OUT_DIR}/changelog" "${debian_changelog}")
 compress("${OUT_DIR}/changelog")
 configure_file("${here}/copyright.in" "${OUT_DIR}/copyright" @ONLY)
-foreach(page orvane.1 orvane-boardsim.1)
+foreach(page IN LISTS PAGES)
     configure_file("${here}/man/${page}" "${OUT_DIR}/man/${page}" COPYONLY)
     compress("${OUT_DIR}/man/${page}")
 endforeach()
