@@ -1,0 +1,18 @@
+#pragma once
+
+#include "bench/session.h"
+
+#include <QJsonObject>
+
+#include <vector>
+
+// The phases of a benchmark run; each adds its figures to the results.
+
+// The bare Qt window and the panel (on no device) started alternately, ten
+// times each, since single starts vary by a quarter on a shared machine. The
+// panel's start times come back, to be joined by the measured runs'.
+std::vector<double> compareStartup(const Bench &bench, QJsonObject &results);
+
+// The panel against the simulator as it is: idle, then scanning quiet and
+// loaded. Gives its start time.
+double plainScenario(const Bench &bench, QJsonObject &results);
