@@ -20,6 +20,10 @@ constexpr Row kRows[] = {
     {"measure_to_select_ms_median", "20"},
     {"select_to_measure_ms_median", "80"},
     {"step_ms_p99_abs_dev_loaded", "<= 5"},
+    {"reference_step_ms_p99_abs_dev", ""},
+    {"reference_step_ms_p99_abs_dev_loaded", ""},
+    {"step_p99_ratio_vs_reference", "<= 1.5"},
+    {"step_p99_ratio_vs_reference_loaded", "<= 1.5"},
     {"handler_us_p99", "<= 500"},
     {"reply_to_label_ms_p99", "<= 5"},
     {"replies_in_wrong_row", "0", true},
@@ -51,8 +55,9 @@ QByteArray cell(const QJsonObject &r, const Row &row)
 
 void report(const QJsonObject &r, const QString &path)
 {
-    std::printf("Orvane benchmark: %d cores, %d steps scanning, %d steps loaded\n\n", count(r, "cores"),
-                count(r, "steps_measured"), count(r, "steps_measured_loaded"));
+    std::printf("Orvane benchmark: %d cores, %d steps scanning, %d steps loaded (reference %d, %d)\n\n",
+                count(r, "cores"), count(r, "steps_measured"), count(r, "steps_measured_loaded"),
+                count(r, "reference_steps_measured"), count(r, "reference_steps_measured_loaded"));
     std::printf("| %-38s | %10s | %-10s |\n|%s|%s|%s|\n", "measure", "value", "target",
                 "----------------------------------------", "------------", "------------");
     for (const Row &row : kRows)

@@ -4,6 +4,8 @@
 #include "bench/replies.h"
 #include "bench/stats.h"
 
+#include <QFile>
+
 #include <cmath>
 
 namespace {
@@ -64,6 +66,19 @@ void putStepFigures(QJsonObject &r, const std::vector<LogLine> &sim, const ScanW
     r["step_ms_p99_abs_dev_loaded"] = stepP99AbsDev(loaded.step);
 }
 
+// The reference's steps over the same windows, and the panel's p99 as a multiple of its.
+void putReferenceFigures(QJsonObject &r, const std::vector<LogLine> &woke, const ScanWindows &w)
+{
+    for (const auto &[window, suffix] : {std::pair{w.quiet, QString()}, std::pair{w.loaded, QStringLiteral("_loaded")}}) {
+        const Steps steps = cycleSteps(woke, window.from, window.to, kReferenceMeasure, kReferenceSelect);
+        const double p99 = stepP99AbsDev(steps.step);
+        r[QStringLiteral("reference_steps_measured") + suffix] = int(steps.step.size());
+        r[QStringLiteral("reference_step_ms_p99_abs_dev") + suffix] = p99;
+        r[QStringLiteral("step_p99_ratio_vs_reference") + suffix] =
+            r[QStringLiteral("step_ms_p99_abs_dev") + suffix].toDouble() / p99;
+    }
+}
+
 } // namespace
 
 std::vector<double> compareStartup(const Bench &bench, QJsonObject &r)
@@ -92,12 +107,19 @@ double plainScenario(const Bench &bench, QJsonObject &r)
     if (!session.isReady())
         return std::nan("");
     r["cpu_pct_idle"] = session.measure(kIdleSeconds).cpuPct;
+
+    QProcess reference;
+    const QString referenceLog = bench.file(QStringLiteral("reference.log"));
+    QFile::remove(referenceLog);
+    reference.start(bench.reference, {referenceLog});
     const ScanWindows w = scanQuietThenLoaded(session, bench);
+    stopProcess(reference);
     r["rss_mb"] = session.finish();
     r["cpu_pct_scanning"] = w.quiet.cpuPct;
 
     putStepFigures(r, readEventLog(session.simLog()), w);
     r["handler_us_p99"] = percentile(handlerUsWithin(readEventLog(session.trace()), w.quiet), 99);
     putReplyFigures(r, {}, {}, replyFigures(outcomesOf(session), w.quiet.from, w.quiet.to));
+    putReferenceFigures(r, readEventLog(referenceLog), w);
     return session.startupMs();
 }

@@ -14,5 +14,5 @@
 std::vector<double> compareStartup(const Bench &bench, QJsonObject &results);
 
 // The panel against the simulator as it is: idle, then scanning quiet and
-// loaded. Gives its start time.
+// loaded while the reference sleeps the same cycle beside it. Gives its start time.
 double plainScenario(const Bench &bench, QJsonObject &results);

@@ -9,7 +9,7 @@
 
 // The programs the benchmark runs, and the folder for their logs.
 struct Bench {
-    QString panel, sim, bareWindow, self, dir;
+    QString panel, sim, bareWindow, reference, self, dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 
     QString file(const QString &name) const { return dir + QLatin1Char('/') + name; }

@@ -24,5 +24,6 @@ struct Steps {
 };
 Steps cycleSteps(const std::vector<LogLine> &log, double from, double to, Mark measure, Mark select);
 
-// The marks of the simulator's log ("rx x", "rx s 3").
+// The marks of the simulator's log ("rx x", "rx s 3") and of the reference's ("woke 80", "woke 20").
 inline constexpr Mark kSimMeasure{"rx", "x"}, kSimSelect{"rx", "s"};
+inline constexpr Mark kReferenceMeasure{"woke", "80"}, kReferenceSelect{"woke", "20"};
