@@ -39,6 +39,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     panelStartMs.push_back(measuredStartMs);
+    adapterScenario(bench, r);
 
     r["rss_ratio_vs_bare_qt"] = r["rss_mb"].toDouble() / r["rss_bare_qt_mb"].toDouble();
     r["startup_ms"] = median(panelStartMs);

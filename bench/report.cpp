@@ -28,6 +28,12 @@ constexpr Row kRows[] = {
     {"reply_to_label_ms_p99", "<= 5"},
     {"replies_in_wrong_row", "0", true},
     {"replies_not_drawn", "", true},
+    {"adapter_reply_to_label_ms_p99", "<= 30"},
+    {"adapter_reply_to_label_ms_p99_loaded", "<= 30"},
+    {"adapter_replies_in_wrong_row", "0", true},
+    {"adapter_replies_in_wrong_row_loaded", "0", true},
+    {"adapter_replies_not_drawn", "", true},
+    {"adapter_replies_not_drawn_loaded", "", true},
     {"cpu_pct_scanning", "<= 1"},
     {"cpu_pct_idle", "<= 0.1"},
     {"rss_mb", ""},
@@ -55,9 +61,11 @@ QByteArray cell(const QJsonObject &r, const Row &row)
 
 void report(const QJsonObject &r, const QString &path)
 {
-    std::printf("Orvane benchmark: %d cores, %d steps scanning, %d steps loaded (reference %d, %d)\n\n",
+    std::printf("Orvane benchmark: %d cores, %d steps scanning, %d steps loaded (reference %d, %d); "
+                "adapter %d replies quiet, %d loaded\n\n",
                 count(r, "cores"), count(r, "steps_measured"), count(r, "steps_measured_loaded"),
-                count(r, "reference_steps_measured"), count(r, "reference_steps_measured_loaded"));
+                count(r, "reference_steps_measured"), count(r, "reference_steps_measured_loaded"),
+                count(r, "adapter_replies_measured"), count(r, "adapter_replies_measured_loaded"));
     std::printf("| %-38s | %10s | %-10s |\n|%s|%s|%s|\n", "measure", "value", "target",
                 "----------------------------------------", "------------", "------------");
     for (const Row &row : kRows)

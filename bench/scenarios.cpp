@@ -123,3 +123,18 @@ double plainScenario(const Bench &bench, QJsonObject &r)
     putReferenceFigures(r, readEventLog(referenceLog), w);
     return session.startupMs();
 }
+
+void adapterScenario(const Bench &bench, QJsonObject &r)
+{
+    Session session(bench, QStringLiteral("adapter"),
+                    {QStringLiteral("--latency"), QStringLiteral("16"), QStringLiteral("--line-rate"),
+                     QStringLiteral("9600")});
+    if (!session.isReady())
+        return;
+    const ScanWindows w = scanQuietThenLoaded(session, bench);
+    session.finish();
+    const std::vector<Outcome> outcomes = outcomesOf(session);
+    const QString prefix = QStringLiteral("adapter_");
+    putReplyFigures(r, prefix, {}, replyFigures(outcomes, w.quiet.from, w.quiet.to));
+    putReplyFigures(r, prefix, QStringLiteral("_loaded"), replyFigures(outcomes, w.loaded.from, w.loaded.to));
+}

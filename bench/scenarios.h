@@ -16,3 +16,7 @@ std::vector<double> compareStartup(const Bench &bench, QJsonObject &results);
 // The panel against the simulator as it is: idle, then scanning quiet and
 // loaded while the reference sleeps the same cycle beside it. Gives its start time.
 double plainScenario(const Bench &bench, QJsonObject &results);
+
+// The same scan through what an adapter does to replies: sent at the line's
+// pace and held by a 16 ms latency timer.
+void adapterScenario(const Bench &bench, QJsonObject &results);
