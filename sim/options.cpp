@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 #include <string_view>
+#include <type_traits>
 
 namespace boardsim {
 
@@ -92,7 +93,7 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
 
         static constexpr std::string_view kWithArgument[] = {
             "--link", "--log", "--delay", "--split", "--drop", "--garbage", "--garbage-every",
-            "--hangup-after", "--flood", "--value", "--seed",
+            "--hangup-after", "--stall-after", "--line-rate", "--latency", "--flood", "--value", "--seed",
         };
         bool known = false;
         for (const auto option : kWithArgument)
@@ -114,25 +115,39 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
             return fail(name + ": expected " + std::string(expected) + ", got '" + escapeForLog(arg) + "'");
         };
 
+        // Stores a whole number from min to max; false if it is none.
+        const auto whole = [&](auto &target, auto min, auto max) {
+            const auto n = parseNumber<std::remove_cvref_t<decltype(target)>>(arg, min, max);
+            if (n)
+                target = *n;
+            return n.has_value();
+        };
+
         if (name == "--link" || name == "--log") {
             if (arg.empty())
                 return bad("a path");
             (name == "--link" ? o.linkPath : o.logPath) = arg;
+        } else if (name == "--stall-after") {
+            unsigned n = 0;
+            if (!whole(n, 0u, 1000000u))
+                return bad("a count 0..1000000");
+            o.stallAfter = n;
+        } else if (name == "--line-rate") {
+            if (!whole(o.lineRate, 0u, 4000000u) || (o.lineRate != 0 && o.lineRate < 50))
+                return bad("a baud rate 50..4000000, or 0");
+        } else if (name == "--latency") {
+            if (!whole(o.latencyMs, 0, 1000))
+                return bad("milliseconds 0..1000");
         } else if (name == "--delay" || name == "--split") {
-            const auto ms = parseNumber<int>(arg, 0, 60000);
-            if (!ms)
+            if (!whole(name == "--delay" ? o.delayMs : o.splitMs, 0, 60000))
                 return bad("milliseconds 0..60000");
-            (name == "--delay" ? o.delayMs : o.splitMs) = *ms;
         } else if (name == "--drop" || name == "--hangup-after" || name == "--garbage-every") {
-            const auto n = parseNumber<unsigned>(arg, 1, 1000000);
-            if (!n)
+            auto &target = name == "--drop" ? o.drop : name == "--hangup-after" ? o.hangupAfter : o.garbageEvery;
+            if (!whole(target, 1u, 1000000u))
                 return bad("a count 1..1000000");
-            (name == "--drop" ? o.drop : name == "--hangup-after" ? o.hangupAfter : o.garbageEvery) = *n;
         } else if (name == "--garbage") {
-            const auto n = parseNumber<unsigned>(arg, 0, 65536);
-            if (!n)
+            if (!whole(o.garbage, 0u, 65536u))
                 return bad("a byte count 0..65536");
-            o.garbage = *n;
         } else if (name == "--flood") {
             const auto seconds = parseSeconds(arg);
             if (!seconds)
@@ -142,10 +157,8 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
             if (!applyValue(arg, o))
                 return bad("CH=V with CH 0..17 or 'all' and V 0..255 or 0x00..0xFF");
         } else if (name == "--seed") {
-            const auto seed = parseNumber<std::uint64_t>(arg, 0, std::numeric_limits<std::uint64_t>::max());
-            if (!seed)
+            if (!whole(o.seed, std::uint64_t{0}, std::numeric_limits<std::uint64_t>::max()))
                 return bad("an unsigned 64-bit number");
-            o.seed = *seed;
         }
     }
     return result;
@@ -158,6 +171,12 @@ std::string usageText()
 Simulates the electric-field sensing board on a pseudo-terminal. The first line
 on stdout is the device path to open (9600 8N1, raw), then it serves until
 SIGTERM, SIGINT or SIGHUP.
+
+The line behaves like a USB-serial adapter: the simulator keeps the device open
+itself, so the line never hangs up between the panel's opens and every command
+is seen as it arrives. When the panel's last opener closes it, or is killed,
+what was on its way to the panel is dropped and exclusive mode (TIOCEXCL) ends,
+as an adapter's driver does, so the device can be opened again at once.
 
 Commands, each ended by CR:
   d 0, d 1     shield driver off / on                  (no answer)
@@ -177,13 +196,24 @@ Channels: 0 ISrc, 1-9 Electrode 1-9, A Ref A, B Ref B, C OSC, D O-R, E INT,
 Options:
   --link PATH       also publish the device as symlink PATH (an existing symlink
                     is replaced, anything else is refused); removed on exit
+  --line-rate BAUD  send at the pace of a BAUD line, 10 bits a character
+                    (50..4000000; default 9600: an answer takes 8.3 ms);
+                    0 sends at once
+  --latency MS      hold what is sent like an adapter's latency timer: bytes
+                    leave when a free-running MS ms timer, counted from the
+                    start, expires (0..1000; default 0: not held)
   --delay MS        wait MS ms (0..60000) before each answer; answers keep order
   --drop N          never send the answer to every N-th "x" (N >= 1)
   --garbage N       send N random bytes (0..65536) after every answer
   --garbage-every K only after every K-th answer (default 1)
-  --split MS        send each answer as 4 bytes, then the other 4 MS ms later
+  --split MS        send each answer as 4 bytes, then the other 4 MS ms after
+                    the first 4 (0..60000)
   --hangup-after N  on the N-th command line received, close the line without
                     answering it and exit 0
+  --stall-after N   once N command lines are received (0: before the panel
+                    opens the line), stop reading the line for good and keep
+                    it full, so that the panel's writes find no room; answers
+                    already on their way still arrive
   --silent          never answer
   --flood SECONDS   after the first command line, send random bytes as fast as
                     the line takes them for SECONDS (decimal, up to 3600); "x"
@@ -195,13 +225,18 @@ Options:
                     "<CLOCK_MONOTONIC seconds, 6 decimals> <event>":
                       rx TEXT      a command line without CR (bytes outside
                                    printable ASCII, and \, as \xNN)
-                      tx CH HH     last byte of an answer written
+                      tx CH HH     last byte of an answer sent to the panel
                       drop CH HH   answer not sent (--drop, --silent, flood,
                                    port closed before it went out)
-                      closed, opened    the panel closed / opened the port
+                      opened       the panel opened the port, nobody else had it
+                      closed       its last opener closed it, or died
                       overflow     line over 256 bytes without CR discarded
+                      stall        --stall-after began
                       flood-start, flood-end, hangup
   -h, --help        show this help and exit
+
+Delayed, split and padded answers and the flood are paced by --line-rate and
+held by --latency like any other bytes.
 
 Exit status: 0 on a signal or after --hangup-after, 1 on a runtime failure,
 2 on a bad argument.

@@ -22,6 +22,9 @@ struct Options
     unsigned garbage = 0;
     unsigned garbageEvery = 1;
     unsigned hangupAfter = 0; // 0: never
+    std::optional<unsigned> stallAfter;
+    unsigned lineRate = 9600; // baud; 0: instant
+    int latencyMs = 0; // 0: bytes are not held
     bool silent = false;
     double floodSeconds = 0.0; // 0: no flood
     std::uint64_t seed = kDefaultSeed;

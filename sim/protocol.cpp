@@ -39,9 +39,14 @@ Command parseCommand(std::string_view line)
     return {};
 }
 
-Reply readingReply(std::uint8_t value)
+std::string hexByte(std::uint8_t value)
 {
-    return {'x', '\r', '\n', kHex[value >> 4], kHex[value & 0x0F], '\r', '\n', '>'};
+    return {kHex[value >> 4], kHex[value & 0x0F]};
+}
+
+std::string readingReply(std::uint8_t value)
+{
+    return "x\r\n" + hexByte(value) + "\r\n>";
 }
 
 std::string escapeForLog(std::string_view text)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,8 +25,12 @@ int channelForCode(char code);
 // sending stray spaces or line feeds shows up as ignored lines in the log.
 Command parseCommand(std::string_view line);
 
-using Reply = std::array<char, 8>;
-Reply readingReply(std::uint8_t value);
+// The reading as two upper-case hex digits, as in a reply and in the log.
+std::string hexByte(std::uint8_t value);
+
+// "x" CR LF, the reading in hex, CR LF, ">".
+inline constexpr std::size_t kReplySize = 8;
+std::string readingReply(std::uint8_t value);
 
 // Printable ASCII kept, everything else (and the backslash) as \xNN.
 std::string escapeForLog(std::string_view text);

@@ -93,9 +93,11 @@ void TestFaults::heldByAnotherProcess()
              qPrintable(panel.reports.first()));
     QVERIFY(panel.isIdle());
 
-    // Once the other program lets go, Run works.
+    // Once the other program is gone, Run works, even though it was killed
+    // and could not end its exclusive hold; the line has to notice first.
     holder.kill();
     holder.waitForFinished();
+    QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 5000);
     panel.p().Start->click();
     QVERIFY(panel.p().OrvaneCom->isOpen());
     QCOMPARE(panel.reports.size(), 1);

@@ -1,182 +1,14 @@
 #include "board_model.h"
-#include "protocol.h"
+#include "simchild.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <csignal>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
-#include <termios.h>
-#include <time.h>
-#include <unistd.h>
 
 using namespace boardsim;
-
-namespace {
-
-// Written out here rather than taken from the simulator, so a slip on either side shows.
-constexpr char kCodes[] = "0123456789ABCDEFVP";
-
-QByteArray replyFor(int value)
-{
-    return "x\r\n" + QByteArray::number(value, 16).toUpper().rightJustified(2, '0') + "\r\n>";
-}
-
-// Distinct per channel, and uses hex letters.
-int valueFor(int channel) { return (0x0B + 0x2D * channel) & 0xFF; }
-
-QStringList valueArgs()
-{
-    QStringList args;
-    for (int channel = 0; channel < 18; ++channel)
-        args << "--value" << QString("%1=%2").arg(channel).arg(valueFor(channel));
-    return args;
-}
-
-double monotonic()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
-
-// One simulator process and our end of its line, driven with plain termios.
-class Sim
-{
-public:
-    explicit Sim(QStringList args, const QString &log = {})
-        : logPath_(log.isEmpty() ? dir_.filePath("sim.log") : log)
-    {
-        process_.start(BOARDSIM_PATH, args << "--log" << logPath_);
-        QElapsedTimer timer;
-        timer.start();
-        while (!process_.canReadLine() && process_.state() != QProcess::NotRunning && timer.elapsed() < 5000)
-            process_.waitForReadyRead(100);
-        device_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-
-    ~Sim()
-    {
-        closeDevice();
-        process_.kill();
-        process_.waitForFinished();
-    }
-
-    QString device() const { return device_; }
-    QProcess &process() { return process_; }
-    bool send(const QByteArray &bytes) { return ::write(fd_, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
-
-    void closeDevice()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-    bool openDevice()
-    {
-        fd_ = ::open(QFile::encodeName(device_).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        termios tio{};
-        if (fd_ < 0 || tcgetattr(fd_, &tio) != 0)
-            return false;
-        cfmakeraw(&tio);
-        return tcsetattr(fd_, TCSANOW, &tio) == 0;
-    }
-
-    // Up to `count` bytes, giving up after `quietMs` without one; returns how
-    // many arrived, keeping them in `sink` if given.
-    qsizetype read(qsizetype count, int quietMs, QByteArray *sink)
-    {
-        qsizetype total = 0;
-        QElapsedTimer quiet;
-        quiet.start();
-        while (total < count && quiet.elapsed() < quietMs) {
-            pollfd p{fd_, POLLIN, 0};
-            char buffer[4096];
-            if (::poll(&p, 1, 10) <= 0)
-                continue;
-            const ssize_t n = ::read(fd_, buffer, size_t(std::min<qsizetype>(sizeof buffer, count - total)));
-            if (n == 0 || (n < 0 && errno == EIO))
-                break;
-            if (n > 0 && sink)
-                sink->append(buffer, n);
-            total += std::max<ssize_t>(n, 0);
-            quiet.restart();
-        }
-        return total;
-    }
-
-    QByteArray read(qsizetype count, int quietMs)
-    {
-        QByteArray data;
-        read(count, quietMs, &data);
-        return data;
-    }
-
-    QStringList log()
-    {
-        QFile file(logPath_);
-        const bool toStdout = logPath_ == "-";
-        if (!toStdout && !file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromLatin1(toStdout ? process_.readAllStandardOutput() : file.readAll())
-            .split('\n', Qt::SkipEmptyParts);
-    }
-
-    QStringList events()
-    {
-        QStringList out;
-        for (const QString &line : log())
-            out << line.section(' ', 1);
-        return out;
-    }
-
-    bool waitForEvent(const QString &event, int count = 1)
-    {
-        QElapsedTimer timer;
-        for (timer.start(); events().count(event) < count; QTest::qWait(10)) {
-            if (timer.elapsed() > 5000)
-                return false;
-        }
-        return true;
-    }
-
-    int stop(int signal = SIGTERM)
-    {
-        ::kill(pid_t(process_.processId()), signal);
-        const bool exited = process_.waitForFinished(5000) && process_.exitStatus() == QProcess::NormalExit;
-        return exited ? process_.exitCode() : -1;
-    }
-
-    long cpuMs()
-    {
-        QFile stat(QString("/proc/%1/stat").arg(process_.processId()));
-        if (!stat.open(QIODevice::ReadOnly))
-            return -1;
-        const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
-        return (fields.value(12).toLong() + fields.value(13).toLong()) * 1000 / sysconf(_SC_CLK_TCK);
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString logPath_;
-    QProcess process_;
-    QString device_;
-    int fd_ = -1;
-};
-
-} // namespace
 
 class TestBoardSim : public QObject
 {
@@ -292,21 +124,25 @@ private slots:
 
     void idleCpu_data()
     {
+        QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("open");
         QTest::addColumn<QByteArray>("input");
-        QTest::newRow("port closed") << false << QByteArray();
-        QTest::newRow("port open, quiet") << true << QByteArray();
-        QTest::newRow("line full, answer due") << true << QByteArray("x\r");
+        const QStringList garbage{"--garbage", "65536"};
+        QTest::newRow("port closed") << garbage << false << QByteArray();
+        QTest::newRow("port open, quiet") << garbage << true << QByteArray();
+        QTest::newRow("line full, answer due") << garbage << true << QByteArray("x\r");
+        QTest::newRow("stalled, topping up") << QStringList{"--stall-after", "0"} << true << QByteArray();
     }
 
     void idleCpu()
     {
+        QFETCH(QStringList, args);
         QFETCH(bool, open);
         QFETCH(QByteArray, input);
-        Sim sim({"--garbage", "65536"});
+        Sim sim(args);
         if (sim.cpuMs() < 0)
             QSKIP("needs /proc");
-        QVERIFY(!open || (sim.openDevice() && sim.send(input)));
+        QVERIFY(!open || (sim.openDevice() && (input.isEmpty() || sim.send(input))));
         QTest::qWait(100);
         const long before = sim.cpuMs();
         QTest::qWait(500);
@@ -351,11 +187,11 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("needle");
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--hangup-after N";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--stall-after N";
         const QList<QStringList> bad = {
             {"--delay", "abc"}, {"--delay"}, {"--split", "1.5"}, {"--garbage-every", "0"},
             {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "3=0xZZ"}, {"--silent=yes"},
-            {"--bogus"}, {"stray"},
+            {"--bogus"}, {"stray"}, {"--line-rate", "49"}, {"--latency=-1"}, {"--stall-after", "soon"},
         };
         for (const QStringList &args : bad)
             QTest::addRow("%s", qPrintable(args.join(' '))) << args << 2 << args[0].section('=', 0, 0);

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "rng.h"
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace boardsim {
+
+struct ReplyTag
+{
+    int channel = 0;
+    std::uint8_t value = 0;
+};
+
+// Bytes on their way from the board to the panel. The board's serial line
+// carries one character every charSeconds (0: instant); a USB adapter then
+// holds what has arrived until its latency timer, free-running from origin,
+// expires (latencySeconds 0: not held). Times are seconds on one clock.
+class OutputLine
+{
+public:
+    OutputLine(double charSeconds, double latencySeconds, double origin, std::uint64_t seed);
+
+    // The board hands text, then randomBytes random ones, to its serial line
+    // at ready; reply is complete once the last byte of text has been taken.
+    void send(double ready, std::string text, std::size_t randomBytes, std::optional<ReplyTag> reply);
+    // Random bytes back to back from `from` to `until`; on an instant line as
+    // many as the panel's side takes.
+    void flood(double from, double until);
+
+    // Bytes that have left the adapter by now and not been taken yet.
+    std::string_view due(double now);
+    // The first count bytes of due() went on: the replies they complete.
+    std::vector<ReplyTag> taken(std::size_t count);
+    // Nobody listens: what leaves the adapter by now is lost.
+    std::vector<ReplyTag> skipDue(double now);
+    // Loses every byte queued; a flood goes on from now.
+    std::vector<ReplyTag> dropQueued(double now);
+    // When the next byte leaves the adapter; none while enough bytes are due.
+    std::optional<double> nextRelease() const;
+
+private:
+    struct Piece
+    {
+        std::string text;
+        std::uint64_t count = 0; // text, then random bytes
+        bool flood = false;
+        double start = 0.0; // the line starts carrying it
+        double until = 0.0; // a flood's end
+        std::optional<ReplyTag> reply;
+        std::uint64_t next = 0;
+    };
+
+    struct Mark
+    {
+        std::uint64_t end; // stream offset just past the reply
+        ReplyTag reply;
+    };
+
+    double releaseOf(const Piece &piece, std::uint64_t index) const;
+    bool unbounded(const Piece &piece) const { return piece.flood && charSeconds_ <= 0.0; }
+    // Moves bytes released by now out of the head pieces, into due_ when keep.
+    void release(double now, bool keep, std::vector<ReplyTag> &skipped);
+
+    double charSeconds_;
+    double latency_;
+    double origin_;
+    Rng random_;
+    std::deque<Piece> pieces_;
+    double wireFree_;
+    double lastNow_;
+    std::string due_;
+    std::deque<Mark> marks_;
+    std::uint64_t released_ = 0;
+    std::uint64_t taken_ = 0;
+};
+
+} // namespace boardsim

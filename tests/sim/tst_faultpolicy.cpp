@@ -1,0 +1,176 @@
+#include "fault_policy.h"
+
+#include <QTest>
+
+#include <cmath>
+
+using namespace boardsim;
+
+namespace {
+
+constexpr double kStart = 1000.007; // seconds: off any latency grid counted from 0
+
+QString at(double time) { return QString::number((time - kStart) * 1000.0, 'f', 3); }
+
+struct Recorder : Sink
+{
+    void event(double time, std::string_view text) override
+    {
+        log << at(time) + ' ' + QString::fromLatin1(text.data(), qsizetype(text.size()));
+    }
+    void complain(std::string_view) override {}
+    QStringList log;
+};
+
+struct Run
+{
+    QStringList log;
+    QByteArray stream;
+    QStringList times; // of every byte, in ms
+};
+
+// Feed lines are "MS BYTES", or "MS open" / "MS close". The panel's side takes
+// up to 8 KiB at each moment the policy names, as a pseudo-terminal would.
+Run drive(const QStringList &args, const QStringList &feed, double endMs)
+{
+    std::vector<std::string> words;
+    for (const QString &arg : args)
+        words.push_back(arg.toStdString());
+    const ParsedArgs parsed = parseArgs(words);
+    Recorder sink;
+    FaultPolicy policy(parsed.options, kStart, sink);
+    Run run;
+    double now = kStart;
+    qsizetype next = 0;
+    const auto inputAt = [&] {
+        return next < feed.size() ? kStart + feed[next].section(' ', 0, 0).toDouble() / 1000.0 : INFINITY;
+    };
+    for (int turn = 0; turn < 100000; ++turn) {
+        qsizetype room = 8192;
+        for (std::string_view bytes; room > 0 && !(bytes = policy.output(now)).empty();) {
+            const auto count = std::min<qsizetype>(room, qsizetype(bytes.size()));
+            run.stream.append(bytes.data(), count);
+            for (qsizetype i = 0; i < count; ++i)
+                run.times << at(now);
+            policy.sent(std::size_t(count), now);
+            room -= count;
+        }
+        const double wake = std::min(inputAt(), policy.nextWake().value_or(INFINITY));
+        if (wake > kStart + endMs / 1000.0)
+            break;
+        now = std::max(now, wake);
+        for (; inputAt() <= now; ++next) {
+            const QString what = feed[next].section(' ', 1);
+            if (what == "open")
+                policy.opened(now);
+            else if (what == "close")
+                policy.closed(now);
+            else if (policy.reading())
+                policy.received(what.toStdString(), now);
+        }
+    }
+    run.log = sink.log;
+    return run;
+}
+
+} // namespace
+
+class TestFaultPolicy : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timeline_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("feed");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<QStringList>("bytes"); // "INDEX@MS": when that byte reached the panel
+        QTest::addColumn<QByteArray>("stream"); // '?' for a random byte; null: not checked
+
+        const QByteArray reply = "x\r\n0B\r\n>";
+        const QStringList x5{"0 open", "5 x\r"};
+        QTest::newRow("instant line") << QStringList{"--line-rate", "0"} << x5
+                                      << QStringList{"0.000 opened", "5.000 rx x", "5.000 tx 0 0B"}
+                                      << QStringList{"0@5.000", "7@5.000"} << reply;
+        QTest::newRow("9600 baud by default") << QStringList{} << x5
+                                              << QStringList{"0.000 opened", "5.000 rx x", "13.333 tx 0 0B"}
+                                              << QStringList{"0@6.042", "7@13.333"} << reply;
+        QTest::newRow("latency: held to the next tick")
+            << QStringList{"--latency", "16"} << QStringList{"0 open", "3 x\r"}
+            << QStringList{"0.000 opened", "3.000 rx x", "16.000 tx 0 0B"} << QStringList{"0@16.000", "7@16.000"}
+            << reply;
+        QTest::newRow("latency: a reply over two ticks")
+            << QStringList{"--latency", "16"} << QStringList{"0 open", "10 x\r"}
+            << QStringList{"0.000 opened", "10.000 rx x", "32.000 tx 0 0B"}
+            << QStringList{"4@16.000", "5@32.000"} << reply;
+        QTest::newRow("delay, then the line") << QStringList{"--delay", "50"} << x5
+                                              << QStringList{"0.000 opened", "5.000 rx x", "63.333 tx 0 0B"}
+                                              << QStringList{"0@56.042"} << reply;
+        QTest::newRow("split: the second half waits")
+            << QStringList{"--split", "10"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "19.167 tx 0 0B"}
+            << QStringList{"3@9.167", "4@16.042"} << reply;
+        QTest::newRow("split shorter than the first half")
+            << QStringList{"--split", "2"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "13.333 tx 0 0B"}
+            << QStringList{"3@9.167", "4@10.208"} << reply;
+        QTest::newRow("delay and split, held")
+            << QStringList{"--delay", "5", "--split", "10", "--latency", "16"} << QStringList{"0 open", "0 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "32.000 tx 0 0B"}
+            << QStringList{"3@16.000", "4@32.000"} << reply;
+        QTest::newRow("replies queue on the line")
+            << QStringList{} << QStringList{"0 open", "0 x\rs 5\rx\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 rx s 5", "0.000 rx x", "8.333 tx 0 0B",
+                           "16.667 tx 5 C4"}
+            << QStringList{"8@9.375"} << reply + "x\r\nC4\r\n>";
+        QTest::newRow("garbage after the reply")
+            << QStringList{"--garbage", "2"} << QStringList{"0 open", "0 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "8.333 tx 0 0B"} << QStringList{"9@10.417"}
+            << reply + "??";
+        QTest::newRow("closing drops what is on its way")
+            << QStringList{"--delay", "50"} << QStringList{"0 open", "0 x\r", "10 close"}
+            << QStringList{"0.000 opened", "0.000 rx x", "10.000 closed", "10.000 drop 0 0B"} << QStringList{}
+            << QByteArray("");
+        QTest::newRow("nobody listens")
+            << QStringList{} << QStringList{"0 open", "0 x\r", "2 close", "3 x\r", "20 open", "25 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "2.000 closed", "2.000 drop 0 0B", "3.000 rx x",
+                           "11.333 drop 0 0B", "20.000 opened", "25.000 rx x", "33.333 tx 0 0B"}
+            << QStringList{"0@1.042", "1@26.042"} << "x" + reply;
+        QTest::newRow("flood at the line's pace")
+            << QStringList{"--flood", "0.05"} << QStringList{"0 open", "0 x\r", "60 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 flood-start", "0.000 drop 0 0B",
+                           "50.000 flood-end", "60.000 rx x", "68.333 tx 0 0B"}
+            << QStringList{"0@1.042", "47@50.000", "48@61.042"} << QByteArray(48, '?') + reply;
+        QTest::newRow("instant flood, then replies")
+            << QStringList{"--flood", "0.05", "--line-rate", "0"} << QStringList{"0 open", "0 x\r", "60 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 flood-start", "0.000 drop 0 0B",
+                           "50.000 flood-end", "60.000 rx x", "60.000 tx 0 0B"}
+            << QStringList{"8191@0.000", "8192@60.000"} << QByteArray();
+        QTest::newRow("stall: what is on its way still arrives")
+            << QStringList{"--stall-after", "2"} << QStringList{"0 open", "0 d 1\r", "10 x\rx\r", "20 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx d 1", "10.000 rx x", "10.000 stall", "18.333 tx 0 0B"}
+            << QStringList{} << reply;
+    }
+
+    void timeline()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, feed);
+        QFETCH(QStringList, log);
+        QFETCH(QStringList, bytes);
+        QFETCH(QByteArray, stream);
+        const Run run = drive(args + QStringList{"--value", "0=0x0B", "--value", "5=0xC4"}, feed, 200.0);
+        QCOMPARE(run.log, log);
+        for (const QString &byte : bytes)
+            QCOMPARE(run.times.value(byte.section('@', 0, 0).toInt()), byte.section('@', 1));
+        if (stream.isNull())
+            return;
+        QCOMPARE(run.stream.size(), stream.size());
+        for (qsizetype i = 0; i < stream.size(); ++i) {
+            if (stream[i] != '?')
+                QCOMPARE(run.stream[i], stream[i]);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFaultPolicy)
+#include "tst_faultpolicy.moc"
