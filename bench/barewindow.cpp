@@ -1,9 +1,10 @@
 // The yardstick: a bare Qt Widgets window with one label, traced like the panel.
+#include "bench/clock.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
 
-#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -14,10 +15,7 @@ protected:
         if (event->type() == QEvent::Paint && !m_done) {
             m_done = true;
             if (std::FILE *file = std::fopen(qgetenv("ORVANE_TRACE").constData(), "a")) {
-                const double t = std::chrono::duration<double>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count();
-                std::fprintf(file, "%.6f shown\n", t);
+                std::fprintf(file, "%.6f shown\n", monotonicSeconds());
                 std::fclose(file);
             }
         }

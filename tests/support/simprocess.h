@@ -1,7 +1,8 @@
 #pragma once
 
+#include "bench/eventlog.h"
+
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -37,14 +38,8 @@ public:
     QList<Event> events() const
     {
         QList<Event> out;
-        QFile file(logPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return out;
-        for (const QByteArray &line : file.readAll().split('\n')) {
-            const qsizetype space = line.indexOf(' ');
-            if (space > 0)
-                out.append({line.left(space).toDouble(), QString::fromLatin1(line.mid(space + 1))});
-        }
+        for (const LogLine &line : readEventLog(logPath()))
+            out.append({line.t, QString::fromLatin1(line.words.join(' '))});
         return out;
     }
     QList<Event> received() const

@@ -1,0 +1,78 @@
+#include "bench/report.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+struct Row {
+    const char *key;
+    const char *target;
+    bool count = false;
+};
+
+constexpr Row kRows[] = {
+    {"step_ms_median", "100 +- 0.3"},
+    {"step_ms_p99_abs_dev", "<= 2"},
+    {"measure_to_select_ms_median", "20"},
+    {"select_to_measure_ms_median", "80"},
+    {"step_ms_p99_abs_dev_loaded", "<= 5"},
+    {"reference_step_ms_p99_abs_dev", ""},
+    {"reference_step_ms_p99_abs_dev_loaded", ""},
+    {"step_p99_ratio_vs_reference", "<= 1.5"},
+    {"step_p99_ratio_vs_reference_loaded", "<= 1.5"},
+    {"handler_us_p99", "<= 500"},
+    {"reply_to_label_ms_p99", "<= 5"},
+    {"replies_in_wrong_row", "0", true},
+    {"replies_not_drawn", "", true},
+    {"adapter_reply_to_label_ms_p99", "<= 30"},
+    {"adapter_reply_to_label_ms_p99_loaded", "<= 30"},
+    {"adapter_replies_in_wrong_row", "0", true},
+    {"adapter_replies_in_wrong_row_loaded", "0", true},
+    {"adapter_replies_not_drawn", "", true},
+    {"adapter_replies_not_drawn_loaded", "", true},
+    {"cpu_pct_scanning", "<= 1"},
+    {"cpu_pct_idle", "<= 0.1"},
+    {"rss_mb", ""},
+    {"rss_bare_qt_mb", ""},
+    {"rss_ratio_vs_bare_qt", "<= 1.3"},
+    {"startup_ms", ""},
+    {"startup_bare_qt_ms", ""},
+    {"startup_ratio_vs_bare_qt", "<= 1.3"},
+};
+
+int count(const QJsonObject &r, const char *key)
+{
+    return r[QLatin1String(key)].toInt();
+}
+
+QByteArray cell(const QJsonObject &r, const Row &row)
+{
+    const double v = r[QLatin1String(row.key)].toDouble(std::nan(""));
+    if (std::isnan(v))
+        return "n/a";
+    return row.count ? QByteArray::number(qint64(v)) : QByteArray::number(v, 'f', 3);
+}
+
+} // namespace
+
+void report(const QJsonObject &r, const QString &path)
+{
+    std::printf("Orvane benchmark: %d cores, %d steps scanning, %d steps loaded (reference %d, %d); "
+                "adapter %d replies quiet, %d loaded\n\n",
+                count(r, "cores"), count(r, "steps_measured"), count(r, "steps_measured_loaded"),
+                count(r, "reference_steps_measured"), count(r, "reference_steps_measured_loaded"),
+                count(r, "adapter_replies_measured"), count(r, "adapter_replies_measured_loaded"));
+    std::printf("| %-38s | %10s | %-10s |\n|%s|%s|%s|\n", "measure", "value", "target",
+                "----------------------------------------", "------------", "------------");
+    for (const Row &row : kRows)
+        std::printf("| %-38s | %10s | %-10s |\n", row.key, cell(r, row).constData(), row.target);
+    const QByteArray json = QJsonDocument(r).toJson(QJsonDocument::Compact);
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(json + '\n');
+    std::printf("\n%s\n", json.constData());
+}

@@ -1,0 +1,140 @@
+#include "bench/scenarios.h"
+
+#include "bench/process.h"
+#include "bench/replies.h"
+#include "bench/stats.h"
+
+#include <QFile>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kIdleSeconds = 10, kScanSeconds = 31, kSettleSeconds = 1.5;
+
+struct ScanWindows {
+    Window quiet, loaded;
+};
+
+// Presses Run and measures the scan quiet, then with one busy process per core.
+ScanWindows scanQuietThenLoaded(Session &session, const Bench &bench)
+{
+    ScanWindows w;
+    session.pressRunOrStop();
+    sleepSeconds(kSettleSeconds);
+    w.quiet = session.measure(kScanSeconds);
+    const Burners burners(bench.self);
+    sleepSeconds(0.5);
+    w.loaded = session.measure(kScanSeconds);
+    return w;
+}
+
+void putReplyFigures(QJsonObject &r, const QString &prefix, const QString &suffix, const ReplyFigures &f)
+{
+    r[prefix + QStringLiteral("replies_measured") + suffix] = f.replies;
+    r[prefix + QStringLiteral("replies_in_wrong_row") + suffix] = f.wrongRow;
+    r[prefix + QStringLiteral("replies_not_drawn") + suffix] = f.notDrawn;
+    r[prefix + QStringLiteral("reply_to_label_ms_p99") + suffix] = f.toLabelMsP99;
+}
+
+std::vector<Outcome> outcomesOf(const Session &session)
+{
+    const std::vector<LogLine> trace = readEventLog(session.trace());
+    return followReplies(repliesSent(readEventLog(session.simLog())), receiveEvents(trace),
+                         labelPaints(trace));
+}
+
+std::vector<double> handlerUsWithin(const std::vector<LogLine> &trace, const Window &w)
+{
+    std::vector<double> us;
+    for (const Receive &e : receiveEvents(trace))
+        if (e.t >= w.from && e.t <= w.to)
+            us.push_back(e.handlerUs);
+    return us;
+}
+
+void putStepFigures(QJsonObject &r, const std::vector<LogLine> &sim, const ScanWindows &w)
+{
+    const Steps quiet = cycleSteps(sim, w.quiet.from, w.quiet.to, kSimMeasure, kSimSelect);
+    const Steps loaded = cycleSteps(sim, w.loaded.from, w.loaded.to, kSimMeasure, kSimSelect);
+    r["steps_measured"] = int(quiet.step.size());
+    r["steps_measured_loaded"] = int(loaded.step.size());
+    r["step_ms_median"] = median(quiet.step);
+    r["step_ms_p99_abs_dev"] = stepP99AbsDev(quiet.step);
+    r["measure_to_select_ms_median"] = median(quiet.toSelect);
+    r["select_to_measure_ms_median"] = median(quiet.toMeasure);
+    r["step_ms_p99_abs_dev_loaded"] = stepP99AbsDev(loaded.step);
+}
+
+// The reference's steps over the same windows, and the panel's p99 as a multiple of its.
+void putReferenceFigures(QJsonObject &r, const std::vector<LogLine> &woke, const ScanWindows &w)
+{
+    for (const auto &[window, suffix] : {std::pair{w.quiet, QString()}, std::pair{w.loaded, QStringLiteral("_loaded")}}) {
+        const Steps steps = cycleSteps(woke, window.from, window.to, kReferenceMeasure, kReferenceSelect);
+        const double p99 = stepP99AbsDev(steps.step);
+        r[QStringLiteral("reference_steps_measured") + suffix] = int(steps.step.size());
+        r[QStringLiteral("reference_step_ms_p99_abs_dev") + suffix] = p99;
+        r[QStringLiteral("step_p99_ratio_vs_reference") + suffix] =
+            r[QStringLiteral("step_ms_p99_abs_dev") + suffix].toDouble() / p99;
+    }
+}
+
+} // namespace
+
+std::vector<double> compareStartup(const Bench &bench, QJsonObject &r)
+{
+    std::vector<double> bareMs, panelMs;
+    double bareRss = 0;
+    QProcessEnvironment noDevice = bench.env;
+    noDevice.insert(QStringLiteral("ORVANE_COM1"), QStringLiteral("/nonexistent"));
+    for (int i = 0; i < 10; ++i) {
+        QProcess bare, panel;
+        bareMs.push_back(timeStartup(bench.bareWindow, bench.env, bench.file(QStringLiteral("bare.trace")), bare));
+        sleepSeconds(1.0);
+        bareRss = std::max(bareRss, peakRssMb(bare.processId()));
+        stopProcess(bare);
+        panelMs.push_back(timeStartup(bench.panel, noDevice, bench.file(QStringLiteral("start.trace")), panel));
+        stopProcess(panel);
+    }
+    r["rss_bare_qt_mb"] = bareRss;
+    r["startup_bare_qt_ms"] = median(bareMs);
+    return panelMs;
+}
+
+double plainScenario(const Bench &bench, QJsonObject &r)
+{
+    Session session(bench, QStringLiteral("plain"), {});
+    if (!session.isReady())
+        return std::nan("");
+    r["cpu_pct_idle"] = session.measure(kIdleSeconds).cpuPct;
+
+    QProcess reference;
+    const QString referenceLog = bench.file(QStringLiteral("reference.log"));
+    QFile::remove(referenceLog);
+    reference.start(bench.reference, {referenceLog});
+    const ScanWindows w = scanQuietThenLoaded(session, bench);
+    stopProcess(reference);
+    r["rss_mb"] = session.finish();
+    r["cpu_pct_scanning"] = w.quiet.cpuPct;
+
+    putStepFigures(r, readEventLog(session.simLog()), w);
+    r["handler_us_p99"] = percentile(handlerUsWithin(readEventLog(session.trace()), w.quiet), 99);
+    putReplyFigures(r, {}, {}, replyFigures(outcomesOf(session), w.quiet.from, w.quiet.to));
+    putReferenceFigures(r, readEventLog(referenceLog), w);
+    return session.startupMs();
+}
+
+void adapterScenario(const Bench &bench, QJsonObject &r)
+{
+    Session session(bench, QStringLiteral("adapter"),
+                    {QStringLiteral("--latency"), QStringLiteral("16"), QStringLiteral("--line-rate"),
+                     QStringLiteral("9600")});
+    if (!session.isReady())
+        return;
+    const ScanWindows w = scanQuietThenLoaded(session, bench);
+    session.finish();
+    const std::vector<Outcome> outcomes = outcomesOf(session);
+    const QString prefix = QStringLiteral("adapter_");
+    putReplyFigures(r, prefix, {}, replyFigures(outcomes, w.quiet.from, w.quiet.to));
+    putReplyFigures(r, prefix, QStringLiteral("_loaded"), replyFigures(outcomes, w.loaded.from, w.loaded.to));
+}

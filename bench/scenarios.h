@@ -1,0 +1,22 @@
+#pragma once
+
+#include "bench/session.h"
+
+#include <QJsonObject>
+
+#include <vector>
+
+// The phases of a benchmark run; each adds its figures to the results.
+
+// The bare Qt window and the panel (on no device) started alternately, ten
+// times each, since single starts vary by a quarter on a shared machine. The
+// panel's start times come back, to be joined by the measured runs'.
+std::vector<double> compareStartup(const Bench &bench, QJsonObject &results);
+
+// The panel against the simulator as it is: idle, then scanning quiet and
+// loaded while the reference sleeps the same cycle beside it. Gives its start time.
+double plainScenario(const Bench &bench, QJsonObject &results);
+
+// The same scan through what an adapter does to replies: sent at the line's
+// pace and held by a 16 ms latency timer.
+void adapterScenario(const Bench &bench, QJsonObject &results);

@@ -1,0 +1,108 @@
+#include "bench/session.h"
+
+#include "bench/clock.h"
+#include "bench/eventlog.h"
+#include "bench/process.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+std::optional<double> waitForShown(const QString &trace, double timeout = 20)
+{
+    const double end = monotonicSeconds() + timeout;
+    while (monotonicSeconds() < end) {
+        for (const LogLine &l : readEventLog(trace))
+            if (l.word(0) == "shown")
+                return l.t;
+        sleepSeconds(0.005);
+    }
+    return std::nullopt;
+}
+
+QString findPanelWindow()
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
+                                             QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                             QStringLiteral("^Orvane$")});
+    search.waitForFinished(10000);
+    return QString::fromLatin1(search.readAllStandardOutput()).split(QLatin1Char('\n')).value(0);
+}
+
+} // namespace
+
+double timeStartup(const QString &program, QProcessEnvironment env, const QString &trace,
+                   QProcess &process)
+{
+    QFile::remove(trace);
+    env.insert(QStringLiteral("ORVANE_TRACE"), trace);
+    process.setProcessEnvironment(env);
+    const double started = monotonicSeconds();
+    process.start(program, {});
+    const std::optional<double> shown = waitForShown(trace);
+    return shown ? (*shown - started) * 1e3 : std::nan("");
+}
+
+Session::Session(const Bench &bench, const QString &name, const QStringList &simArgs)
+    : m_simLog(bench.file(name + QStringLiteral(".sim.log"))),
+      m_trace(bench.file(name + QStringLiteral(".trace")))
+{
+    const QString link = bench.file(name + QStringLiteral(".board"));
+    QFile::remove(m_simLog);
+    m_sim.start(bench.sim, QStringList{QStringLiteral("--link"), link, QStringLiteral("--log"), m_simLog}
+                               + simArgs);
+    // The simulator's first line is its device; a refused option ends it at once.
+    while (!m_sim.canReadLine() && m_sim.waitForReadyRead(5000)) {
+    }
+    if (!m_sim.canReadLine()) {
+        std::fprintf(stderr, "orvane-bench: the simulator did not start with %s: %s\n",
+                     qPrintable(simArgs.join(QLatin1Char(' '))),
+                     m_sim.readAllStandardError().trimmed().constData());
+        return;
+    }
+    QProcessEnvironment env = bench.env;
+    env.insert(QStringLiteral("ORVANE_COM1"), link);
+    m_startupMs = timeStartup(bench.panel, env, m_trace, m_panel);
+    m_window = findPanelWindow();
+    m_ready = !std::isnan(m_startupMs) && !m_window.isEmpty();
+    sleepSeconds(2.0);
+}
+
+Session::~Session()
+{
+    stopProcess(m_panel);
+    stopProcess(m_sim);
+}
+
+Window Session::measure(double seconds)
+{
+    const qint64 pid = m_panel.processId();
+    Window w;
+    const double cpu0 = cpuSeconds(pid);
+    w.from = monotonicSeconds();
+    sleepSeconds(seconds);
+    w.to = monotonicSeconds();
+    w.cpuPct = (cpuSeconds(pid) - cpu0) / (w.to - w.from) * 100;
+    return w;
+}
+
+void Session::pressRunOrStop()
+{
+    QProcess::execute(QStringLiteral("xdotool"),
+                      {QStringLiteral("key"), QStringLiteral("--window"), m_window, QStringLiteral("space")});
+}
+
+double Session::finish()
+{
+    pressRunOrStop();
+    sleepSeconds(0.5);
+    const double rss = peakRssMb(m_panel.processId());
+    stopProcess(m_panel);
+    stopProcess(m_sim);
+    return rss;
+}
