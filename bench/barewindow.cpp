@@ -1,5 +1,5 @@
 // The yardstick: a bare Qt Widgets window with one label, traced like the panel.
-#include "bench/clock.h"
+#include "clock.h"
 
 #include <QApplication>
 #include <QEvent>

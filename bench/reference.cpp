@@ -2,7 +2,7 @@
 // 20 ms / 80 ms alternation with each sleep started once the previous one has
 // woken, as the panel's timers are. Logs "<monotonic seconds> woke <ms>" at
 // every wake until it is killed.
-#include "bench/clock.h"
+#include "clock.h"
 #include "scan/scheduling.h"
 
 #include <cerrno>

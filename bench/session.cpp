@@ -1,7 +1,7 @@
 #include "bench/session.h"
 
-#include "bench/clock.h"
-#include "bench/eventlog.h"
+#include "clock.h"
+#include "eventlog.h"
 #include "bench/process.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bench/eventlog.h"
+#include "eventlog.h"
 
 #include <vector>
 

@@ -17,8 +17,7 @@ private slots:
 void TestKeyboard::focusOrder()
 {
     PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QVERIFY(f.showActive());
     QCOMPARE(QApplication::focusWidget(), f.p().Start);
     // Enable everything so the whole chain can take the focus.
     f.p().Halt->setEnabled(true);
@@ -37,8 +36,7 @@ void TestKeyboard::focusOrder()
 void TestKeyboard::spaceSpaceStartsAndStops()
 {
     PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QVERIFY(f.showActive());
     QCOMPARE(QApplication::focusWidget(), f.p().Start);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
     QVERIFY(f.p().Halt->isEnabled());
@@ -63,8 +61,7 @@ void TestKeyboard::enterPressesTheFocusedButton()
     QFETCH(QString, button);
     QFETCH(int, key);
     PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QVERIFY(f.showActive());
     auto *target = f.window->findChild<QPushButton *>(button);
     target->setFocus(Qt::TabFocusReason);
     QSignalSpy clicks(target, &QPushButton::clicked);
@@ -80,8 +77,7 @@ void TestKeyboard::enterPressesTheFocusedButton()
 void TestKeyboard::focusAlwaysMarked()
 {
     PanelFixture f;
-    f.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QVERIFY(f.showActive());
     QVERIFY(f.window->testAttribute(Qt::WA_KeyboardFocusChange));
     QTest::mouseClick(f.p().ZoomIn, Qt::LeftButton);
     QCOMPARE(QApplication::focusWidget(), f.p().ZoomIn);

@@ -122,10 +122,7 @@ void TestBarChart::replyKeepsItsChannel()
     QFETCH(int, chanIdx);
 
     PanelFixture f;
-    f.p().Start->click();
-    f.tick(f.p().Timer1);
-    f.tick(f.p().Timer2);
-    f.tick(f.p().Timer1); // measures channel 1
+    f.runToSecondMeasure();
     for (const QString &step : meanwhile) {
         if (step == u"tick")
             f.tick(f.p().Timer2);

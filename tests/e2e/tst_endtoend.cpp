@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -100,13 +101,17 @@ void TestEndToEnd::shieldOffAndStop()
 
 void TestEndToEnd::hangUpStopsTheRunOnce()
 {
-    SimProcess sim(fixedValues() << QStringLiteral("--hangup-after") << QStringLiteral("6"));
-    LivePanel panel(sim.device());
+    // Through a link of its own: the pseudo-terminal's number may go to another test's line.
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("board"));
+    SimProcess sim(fixedValues() << QStringLiteral("--hangup-after") << QStringLiteral("6")
+                                 << QStringLiteral("--link") << link);
+    LivePanel panel(link);
     panel.p().Start->click();
     QTRY_COMPARE_WITH_TIMEOUT(panel.reports.size(), 1, 5000);
     QCOMPARE(panel.reports.first(), QStringLiteral("Com1 (%1): the connection was lost: "
                                                    "the device was unplugged or hung up")
-                                        .arg(sim.device()));
+                                        .arg(link));
     QVERIFY(panel.p().Start->isEnabled());
     QVERIFY(!panel.p().Halt->isEnabled());
     QVERIFY(!panel.p().OrvaneCom->isOpen());

@@ -70,7 +70,7 @@ void TestQtCommPort::writesArriveInOrder()
 void TestQtCommPort::receiveEventWaitsForEight()
 {
     Pty pty;
-    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    pty.beCom1();
     QtCommPort port;
     port.open();
     QSignalSpy received(&port, &CommPort::received);
@@ -97,7 +97,7 @@ void TestQtCommPort::receiveEventWaitsForEight()
 void TestQtCommPort::inputStaysBounded()
 {
     Pty pty;
-    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    pty.beCom1();
     QtCommPort port;
     port.open();
     pty.send(QByteArray(3000, 'z'));
@@ -144,7 +144,7 @@ void TestQtCommPort::failures()
 void TestQtCommPort::deviceInUse()
 {
     Pty pty;
-    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    pty.beCom1();
     QtCommPort first;
     first.open();
     QtCommPort second;
@@ -159,7 +159,7 @@ void TestQtCommPort::deviceInUse()
 void TestQtCommPort::stalledLineThrowsFromFlush()
 {
     Pty pty;
-    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    pty.beCom1();
     // Opened before the port, which then holds the device exclusively.
     const int filler = ::open(pty.path().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
     QVERIFY(filler >= 0);
@@ -186,7 +186,7 @@ void TestQtCommPort::stalledLineThrowsFromFlush()
 void TestQtCommPort::openDropsStaleInput()
 {
     Pty pty;
-    qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
+    pty.beCom1();
     pty.send("x\r\n12\r\n>stale");
     QTest::qWait(50);
     QtCommPort port;

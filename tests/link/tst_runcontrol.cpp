@@ -100,10 +100,7 @@ void TestRunControl::stopLeavesTheChart()
 void TestRunControl::runDuringARunStartsOver()
 {
     PanelFixture f;
-    f.p().Start->click();
-    f.tick(f.p().Timer1);
-    f.tick(f.p().Timer2);
-    f.tick(f.p().Timer1);
+    f.runToSecondMeasure();
     f.port->feed("x\r\n80\r\n>");
     f.click("ElSl4"); // out
     f.click("ElSl4"); // back in: Run is enabled during the run

@@ -126,10 +126,7 @@ void TestScanCycle::firstWaitIsOneSecond()
 void TestScanCycle::bytesOfOneStep()
 {
     PanelFixture f;
-    f.p().Start->click();
-    f.tick(f.p().Timer1);
-    f.tick(f.p().Timer2);
-    f.tick(f.p().Timer1);
+    f.runToSecondMeasure();
     QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
     QCOMPARE(f.p().state.ChanIdx, qint16(1));
 }

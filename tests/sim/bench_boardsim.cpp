@@ -27,17 +27,17 @@ void print(const char *what, std::vector<double> values)
 // How late "opened", the first command after an open, and "closed" are logged.
 void openAndClose(int cycles)
 {
-    Sim sim({});
+    Sim sim(QStringList{});
     std::vector<double> opened, rx, closed;
     for (int i = 0; i < cycles; ++i) {
         QTest::qWait(3 + (i * 7) % 19); // at every phase of any polling the simulator might do
-        const double openAt = monotonic();
+        const double openAt = monotonicSeconds();
         sim.openDevice();
-        const double sentAt = monotonic();
+        const double sentAt = monotonicSeconds();
         sim.send("d 1\r");
         if (!sim.waitForEvent("rx d 1", i + 1))
             break;
-        const double closeAt = monotonic();
+        const double closeAt = monotonicSeconds();
         sim.closeDevice();
         if (!sim.waitForEvent("closed", i + 1))
             break;
@@ -58,11 +58,11 @@ void replies(const char *what, QStringList args, int samples)
     std::vector<double> reply, fromTx;
     for (int i = 0; i < samples; ++i) {
         QTest::qWait(5 + (i * 7) % 23);
-        const double sentAt = monotonic();
+        const double sentAt = monotonicSeconds();
         sim.send("x\r");
         if (sim.read(8, 1000).size() != 8)
             break;
-        const double readAt = monotonic();
+        const double readAt = monotonicSeconds();
         sim.waitForEvent("tx 0 5A", i + 1);
         reply.push_back((readAt - sentAt) * 1e3);
         fromTx.push_back((readAt - sim.timesOf("tx 0 5A").value(i)) * 1e3);
@@ -108,8 +108,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     if (argc > 1)
-        boardsimPath() = QString::fromLocal8Bit(argv[1]);
-    std::printf("%s\n%-44s %8s %8s %8s %8s %5s\n", qPrintable(boardsimPath()), "ms", "min", "median", "p99", "max",
+        SimProcess::program() = QString::fromLocal8Bit(argv[1]);
+    std::printf("%s\n%-44s %8s %8s %8s %8s %5s\n", qPrintable(SimProcess::program()), "ms", "min", "median", "p99", "max",
                 "n");
     openAndClose(100);
     replies("instant line", {"--line-rate", "0"}, 100);

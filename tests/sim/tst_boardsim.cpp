@@ -119,7 +119,7 @@ private slots:
             at += 8 + (garbage < 0 ? (i % 2 ? -garbage : 0) : garbage);
         }
         QCOMPARE(answers, expected);
-        QCOMPARE(sim.events().filter(QRegularExpression("^tx \\d+ [0-9A-F]{2}$")).size(), count);
+        QCOMPARE(sim.texts().filter(QRegularExpression("^tx \\d+ [0-9A-F]{2}$")).size(), count);
     }
 
     void idleCpu_data()
@@ -152,7 +152,7 @@ private slots:
 
     void logAcrossReopen()
     {
-        const double started = monotonic();
+        const double started = monotonicSeconds();
         Sim sim({"--value", "5=0x9C"});
         QVERIFY(sim.openDevice());
         QVERIFY(sim.send("s 5\rx\r"));
@@ -170,14 +170,14 @@ private slots:
         QVERIFY(sim.waitForEvent("tx 5 9C", 3));
         QCOMPARE(sim.stop(), 0);
 
-        QCOMPARE(sim.events(), QStringList({"opened", "rx s 5", "rx x", "tx 5 9C", "rx \\x01q\\x5C", "rx x",
+        QCOMPARE(sim.texts(), QStringList({"opened", "rx s 5", "rx x", "tx 5 9C", "rx \\x01q\\x5C", "rx x",
                                             "tx 5 9C", "closed", "opened", "rx x", "tx 5 9C"}));
         double previous = started - 0.001;
         for (const QString &line : sim.log()) {
             const auto match = QRegularExpression("^(\\d+\\.\\d{6}) \\S").match(line);
             QVERIFY2(match.hasMatch(), qPrintable(line));
             const double time = match.captured(1).toDouble();
-            QVERIFY(time >= previous && time <= monotonic());
+            QVERIFY(time >= previous && time <= monotonicSeconds());
             previous = time;
         }
     }
@@ -203,7 +203,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, needle);
         QProcess process;
-        process.start(BOARDSIM_PATH, args);
+        process.start(SimProcess::program(), args);
         QVERIFY(process.waitForFinished(5000));
         QCOMPARE(process.exitCode(), exitCode);
         const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -46,6 +47,19 @@ struct PanelFixture {
             p().channelItems[c]->setChecked(true);
     }
     QString sent() const { return QString::fromLatin1(port->sent()); }
+    bool showActive()
+    {
+        window->show();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+    // Run, then the ticks up to the measure command of channel 1.
+    void runToSecondMeasure()
+    {
+        p().Start->click();
+        tick(p().Timer1);
+        tick(p().Timer2);
+        tick(p().Timer1);
+    }
 
     FakeCommPort *port;
     QStringList reports;

@@ -50,6 +50,8 @@ public:
     Pty &operator=(const Pty &) = delete;
 
     bool isValid() const { return m_master >= 0; }
+    // Makes this line the device Com1 opens.
+    void beCom1() const { qputenv("ORVANE_COM1", m_path.toLocal8Bit()); }
     QString path() const { return m_path; }
 
     void send(const QByteArray &bytes) const

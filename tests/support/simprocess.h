@@ -1,11 +1,11 @@
 #pragma once
 
-#include "bench/eventlog.h"
-
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <csignal>
 
 // The board simulator as a child process, with its event log read back.
 class SimProcess {
@@ -15,51 +15,39 @@ public:
         QString what; // "rx x", "tx 3 7F", "closed", ...
     };
 
-    explicit SimProcess(QStringList args)
-    {
-        m_process.start(QStringLiteral(BOARDSIM_PATH), args << QStringLiteral("--log") << logPath());
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning
-               && timer.elapsed() < 5000)
-            m_process.waitForReadyRead(50);
-        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~SimProcess()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
+    // The program to run: the one built beside the tests, unless pointed elsewhere.
+    static QString &program();
+
+    // The log goes to `log` ("-": the simulator's standard output), else to a temporary file.
+    explicit SimProcess(QStringList args, const QString &log = {});
+    ~SimProcess();
+    SimProcess(const SimProcess &) = delete;
+    SimProcess &operator=(const SimProcess &) = delete;
 
     QString device() const { return m_device; }
+    QProcess &process() { return m_process; }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
-    QString logPath() const { return m_dir.filePath(QStringLiteral("sim.log")); }
+    QString logPath() const { return m_logPath; }
 
-    QList<Event> events() const
-    {
-        QList<Event> out;
-        for (const LogLine &line : readEventLog(logPath()))
-            out.append({line.t, QString::fromLatin1(line.words.join(' '))});
-        return out;
-    }
-    QList<Event> received() const
-    {
-        QList<Event> out;
-        for (const Event &e : events())
-            if (e.what.startsWith(QLatin1String("rx ")))
-                out.append({e.t, e.what.mid(3)});
-        return out;
-    }
-    int count(const QString &prefix) const
-    {
-        int n = 0;
-        for (const Event &e : events())
-            n += e.what.startsWith(prefix);
-        return n;
-    }
+    QStringList log();               // the log's lines as written
+    QList<Event> events();
+    QStringList texts();             // each event without its time, in order
+    QList<Event> received();         // "rx" events, the command alone
+    int count(const QString &prefix);
+    QList<double> timesOf(const QString &event);
+    bool waitForEvent(const QString &event, int count = 1);
+
+    // Sends the signal and waits: the exit code, or -1 when it did not end normally.
+    int stop(int signal = SIGTERM);
+    long cpuMs();
+    double residentMb();
 
 private:
+    QList<QByteArray> statFields();
+
     QTemporaryDir m_dir;
+    QString m_logPath;
     QProcess m_process;
     QString m_device;
+    QByteArray m_stdoutLog;
 };

@@ -1,4 +1,4 @@
-#include "bench/eventlog.h"
+#include "eventlog.h"
 
 #include <QFile>
 
