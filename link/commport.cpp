@@ -34,6 +34,8 @@ Verdict judge(const DeviceError &error, bool opening)
     }
     if (opening && error.sysError == ENAMETOOLONG)
         return Verdict::Unlockable;
+    if (opening && error.sysError == ESTALE)
+        return Verdict::StaleLock;
     if (opening)
         return error.code == QSerialPort::PermissionError && error.sysError == EBUSY ? Verdict::Busy
                                                                                       : Verdict::Other;
@@ -67,6 +69,10 @@ QString CommPort::describe(const DeviceError &error, Verdict verdict) const
     switch (verdict) {
     case Verdict::Busy:
         reason = QStringLiteral("the device is in use by another program (%1)").arg(error.text);
+        break;
+    case Verdict::StaleLock:
+        reason = QStringLiteral("a program that has ended left its lock file behind, and it is "
+                                "not yours to remove (%1)").arg(error.text);
         break;
     case Verdict::NotSerial:
         reason = QStringLiteral("it is not a serial device (%1)").arg(error.text);

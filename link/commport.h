@@ -27,7 +27,7 @@ struct DeviceError {
 };
 
 // What an error means for the panel.
-enum class Verdict { Harmless, Busy, NotSerial, Unlockable, Stall, Lost, Other };
+enum class Verdict { Harmless, Busy, StaleLock, NotSerial, Unlockable, Stall, Lost, Other };
 Verdict judge(const DeviceError &error, bool opening);
 
 // The serial component as the panel uses it. The rules every device follows

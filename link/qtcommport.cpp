@@ -81,8 +81,14 @@ void QtCommPort::onError(QSerialPort::SerialPortError error)
 {
     // Qt reports a failed system call at once, so errno still tells what it was.
     int sysError = errno;
-    // Qt's own lock file refused: another program has the device.
-    if (error == QSerialPort::PermissionError && m_port.errorString().contains(QLatin1String("locking")))
-        sysError = EBUSY;
-    deviceError({error, sysError, m_port.errorString()});
+    QString text = m_port.errorString();
+    // Qt's own lock file refused: another program has the device, or had it and
+    // left its lock behind where this user may not remove it.
+    if (error == QSerialPort::PermissionError && text.contains(QLatin1String("locking"))) {
+        const LockHolder holder = describeLock(lockFileOf(m_port.portName()));
+        sysError = holder.gone ? ESTALE : EBUSY;
+        if (!holder.text.isEmpty())
+            text = holder.text;
+    }
+    deviceError({error, sysError, text});
 }

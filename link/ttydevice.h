@@ -19,6 +19,17 @@ bool isPseudoTerminalMaster(qintptr handle);
 // longer than the file system allows.
 bool lockNameTooLong(const QString &device);
 
+// The lock file Qt uses for a device, in the first lock folder this user may write.
+QString lockFileOf(const QString &device);
+
+// Who holds a lock file, for a message: "minicom, process 1234; lock file /run/lock/LCK..ttyUSB0".
+// `gone` tells that the process has ended and left the file behind.
+struct LockHolder {
+    QString text;
+    bool gone = false;
+};
+LockHolder describeLock(const QString &lockFile);
+
 // A name QSerialPort can open for the device, for as long as this lives: the
 // device's own name, or, where Qt could not spell its bytes, a path to an
 // opened handle of it.

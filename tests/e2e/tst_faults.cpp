@@ -89,7 +89,9 @@ void TestFaults::heldByAnotherProcess()
     LivePanel panel(sim.device());
     panel.p().Start->click();
     QCOMPARE(panel.reports.size(), 1);
-    QVERIFY2(panel.reports.first().contains(QStringLiteral("in use by another program")),
+    // The message says who holds it.
+    QVERIFY2(panel.reports.first().contains(QStringLiteral("in use by another program (tst_faults, process %1; lock file ")
+                                                .arg(holder.processId())),
              qPrintable(panel.reports.first()));
     QVERIFY(panel.isIdle());
 

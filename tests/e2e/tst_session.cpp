@@ -1,9 +1,9 @@
 #include "app/orvane.h"
 #include "app/program.h"
+#include "link/ttydevice.h"
 #include "simprocess.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -14,18 +14,6 @@
 namespace {
 QString selfPath;
 
-// Where Qt keeps the lock file of a device: the first of its lock folders this user may write.
-QString lockFileOf(const QString &device)
-{
-    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
-    name.replace(u'/', u'_');
-    for (const char *dir : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"}) {
-        const QFileInfo info(QString::fromLatin1(dir));
-        if (info.isDir() && info.isReadable() && info.isWritable())
-            return QDir(info.filePath()).filePath(QStringLiteral("LCK..") + name);
-    }
-    return {};
-}
 } // namespace
 
 // The real program told to stop by the desktop, the terminal or a kill: it ends

@@ -1,10 +1,14 @@
 #include "link/qtcommport.h"
+#include "link/ttydevice.h"
 
 #include "procstats.h"
 #include "ptypair.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/wait.h>
 
 namespace {
 QString failureOf(const std::function<void()> &call)
@@ -32,6 +36,8 @@ private slots:
     void stalledLineThrowsFromFlush();
     void openDropsStaleInput();
     void descriptionsFollowTheEnvironment();
+    void lockHolders_data();
+    void lockHolders();
 };
 
 void TestQtCommPort::storedSettings()
@@ -210,6 +216,42 @@ void TestQtCommPort::descriptionsFollowTheEnvironment()
     qunsetenv("ORVANE_COM2");
     QCOMPARE(now.size(), 4);
     QCOMPARE(now.value(1), QStringLiteral("/dev/ttyUSB7"));
+}
+
+void TestQtCommPort::lockHolders_data()
+{
+    QTest::addColumn<QString>("holder"); // "alive", "ended", "unreadable"
+    QTest::addColumn<bool>("gone");
+    QTest::newRow("a running program") << "alive" << false;
+    QTest::newRow("a program that has ended") << "ended" << true;
+    QTest::newRow("no lock information") << "unreadable" << false;
+}
+
+// What a message says of a lock file that keeps the device from us.
+void TestQtCommPort::lockHolders()
+{
+    QFETCH(QString, holder);
+    QFETCH(bool, gone);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("LCK..ttyUSB0"));
+    qint64 pid = QCoreApplication::applicationPid();
+    if (holder == u"ended") {
+        const pid_t child = ::fork();
+        if (child == 0)
+            ::_exit(0);
+        ::waitpid(child, nullptr, 0);
+        pid = child;
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (holder != u"unreadable")
+        file.write(QByteArray::number(pid) + "\nminicom\nthis-host\n");
+    file.close();
+
+    const LockHolder lock = describeLock(path);
+    QCOMPARE(lock.gone, gone);
+    QCOMPARE(lock.text, holder == u"unreadable" ? QStringLiteral("lock file %1").arg(path)
+                                                : QStringLiteral("minicom, process %1; lock file %2").arg(pid).arg(path));
 }
 
 QTEST_GUILESS_MAIN(TestQtCommPort)
