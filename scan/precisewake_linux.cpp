@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <array>
 
 #include <sys/timerfd.h>
 #include <time.h>
@@ -52,8 +53,11 @@ private:
         [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
         qint64 now = monotonicNs();
         // Learn how late the kernel wakes this thread, and ask that much earlier next time.
-        const qint64 lateness = now - m_requestedNs;
-        m_leadNs = std::clamp(m_leadNs + (lateness - m_leadNs) / 8, qint64(0), kMaxLeadNs);
+        // The least of the recent ones: a wake delayed by a busy core says
+        // nothing of the kernel's own lateness, and asking earlier for it would
+        // only mean a second sleep, and a second delay, on every quiet tick.
+        m_lateness[m_next++ % m_lateness.size()] = now - m_requestedNs;
+        m_leadNs = std::clamp(*std::min_element(m_lateness.begin(), m_lateness.end()), qint64(0), kMaxLeadNs);
         if (now >= m_dueNs)
             return;
         if (m_dueNs - now > kSpinNs) {
@@ -69,6 +73,8 @@ private:
     qint64 m_dueNs = 0;
     qint64 m_requestedNs = 0;
     qint64 m_leadNs = 0;
+    std::array<qint64, 16> m_lateness{};
+    std::size_t m_next = 0;
 };
 } // namespace
 
