@@ -64,9 +64,9 @@ void reset(Rig &r)
         label->setText(QStringLiteral("0"));
     p.state.ChanIdx = 0;
     p.state.MeasIdx = 0;
-    r.port->takeAll();
     if (!r.port->isOpen())
         r.port->open();
+    r.port->takeAll();
     r.port->clearSent();
     r.reports.clear();
 }

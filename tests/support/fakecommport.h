@@ -63,6 +63,7 @@ protected:
     {
         m_open = false;
         m_pending.clear();
+        m_input.clear();
         ++closes;
     }
     bool rawIsOpen() const override { return m_open; }
