@@ -53,11 +53,13 @@ private:
         [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
         qint64 now = monotonicNs();
         // Learn how late the kernel wakes this thread, and ask that much earlier next time.
-        // The least of the recent ones: a wake delayed by a busy core says
+        // The median of the recent ones: a wake delayed by a busy core says
         // nothing of the kernel's own lateness, and asking earlier for it would
         // only mean a second sleep, and a second delay, on every quiet tick.
         m_lateness[m_next++ % m_lateness.size()] = now - m_requestedNs;
-        m_leadNs = std::clamp(*std::min_element(m_lateness.begin(), m_lateness.end()), qint64(0), kMaxLeadNs);
+        std::array<qint64, 16> sorted = m_lateness;
+        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+        m_leadNs = std::clamp(sorted[sorted.size() / 2], qint64(0), kMaxLeadNs);
         if (now >= m_dueNs)
             return;
         if (m_dueNs - now > kSpinNs) {
