@@ -18,7 +18,6 @@
 #include "scan/scancycle.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
@@ -92,24 +91,10 @@ bool Orvane::guarded(F &&handler)
 template<class F>
 void Orvane::handle(const char *event, F &&handler)
 {
-    QWidget *focused = QApplication::focusWidget();
     if (Trace *trace = Trace::get())
         trace->around(event, m_panel, [&] { return guarded(handler); });
     else
         guarded(handler);
-    keepFocusOnRunAndStop(focused);
-}
-
-void Orvane::keepFocusOnRunAndStop(QWidget *focused)
-{
-    // Run and Stop take turns: when the one with the focus greys out, the other
-    // takes it, so Space, Space starts and stops a run.
-    QPushButton *start = m_panel.Start, *halt = m_panel.Halt;
-    if ((focused != start && focused != halt) || focused->isEnabled())
-        return;
-    QPushButton *other = focused == start ? halt : start;
-    if (other->isEnabled())
-        other->setFocus(Qt::TabFocusReason);
 }
 
 template<class Sender, class Signal, class F>

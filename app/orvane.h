@@ -50,7 +50,6 @@ private:
     void handle(const char *event, F &&handler);
     template<class Sender, class Signal, class F>
     void on(Sender *sender, Signal signal, F handler);
-    void keepFocusOnRunAndStop(QWidget *focused);
 
     Panel m_panel;
     QPointer<FrmAbout> m_about;

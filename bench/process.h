@@ -1,15 +1,13 @@
 #pragma once
 
+#include "procstats.h"
+
 #include <QProcess>
 #include <QString>
 
 #include <memory>
 #include <vector>
 
-// Processor seconds of every thread of a process, at nanosecond resolution.
-double cpuSeconds(qint64 pid);
-// A process's peak resident memory, in MiB; NaN when it cannot be read.
-double peakRssMb(qint64 pid);
 void stopProcess(QProcess &process);
 void sleepSeconds(double seconds);
 int onlineCores();

@@ -4,12 +4,16 @@
 
 #include <cerrno>
 
+namespace {
+constexpr char kOpening[] = "cannot open";
+} // namespace
+
 // Names the operation a failure belongs to while one of the component's calls runs.
 class CommPort::Call {
 public:
     Call(CommPort &port, const char *operation) : m_port(port), m_saved(port.m_operation)
     {
-        port.m_operation = QString::fromLatin1(operation);
+        port.m_operation = operation;
     }
     ~Call() { m_port.m_operation = m_saved; }
     Call(const Call &) = delete;
@@ -17,10 +21,10 @@ public:
 
 private:
     CommPort &m_port;
-    QString m_saved;
+    const char *m_saved;
 };
 
-Verdict judge(const DeviceError &error, bool opening)
+CommPort::Verdict CommPort::judge(const DeviceError &error, bool opening)
 {
     switch (error.code) {
     case QSerialPort::NoError:
@@ -64,7 +68,7 @@ QList<QString> CommPort::portDescriptions(int count) const
 QString CommPort::describe(const DeviceError &error, Verdict verdict) const
 {
     const QString lost = QStringLiteral("the connection was lost");
-    QString what = m_operation.isEmpty() ? lost : m_operation;
+    QString what = m_operation ? QString::fromLatin1(m_operation) : lost;
     QString reason = error.text;
     switch (verdict) {
     case Verdict::Busy:
@@ -120,10 +124,10 @@ void CommPort::throwIfFailed()
 
 void CommPort::deviceError(const DeviceError &error)
 {
-    const Verdict verdict = judge(error, m_opening);
+    const Verdict verdict = judge(error, m_operation == kOpening);
     if (verdict == Verdict::Harmless)
         return;
-    if (!m_operation.isEmpty()) {
+    if (m_operation) {
         if (m_failure.isEmpty())
             m_failure = describe(error, verdict);
         return;
@@ -170,12 +174,10 @@ void CommPort::setSettings(const QString &text)
 void CommPort::open()
 {
     if (rawIsOpen())
-        fail(QStringLiteral("cannot open"), QStringLiteral("the port is already open"));
+        fail(QString::fromLatin1(kOpening), QStringLiteral("the port is already open"));
     m_device = deviceFor(m_portNumber);
-    Call call(*this, "cannot open");
-    m_opening = true;
+    Call call(*this, kOpening);
     const bool opened = rawOpen(m_device, m_settings);
-    m_opening = false;
     if (!opened && m_failure.isEmpty())
         m_failure = describe({QSerialPort::UnknownError, 0, QStringLiteral("unknown error")},
                              Verdict::Other);
@@ -192,7 +194,7 @@ void CommPort::write(QByteArrayView text)
 {
     Call call(*this, "cannot write");
     if (!rawIsOpen())
-        fail(m_operation, QStringLiteral("the port is not open"));
+        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
     if (rawPending() + text.size() > kOutBufferSize)
         m_failure = stalled();
     else
@@ -204,7 +206,7 @@ void CommPort::flush()
 {
     Call call(*this, "cannot write");
     if (!rawIsOpen())
-        fail(m_operation, QStringLiteral("the port is not open"));
+        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
     rawFlush();
     if (m_failure.isEmpty() && rawIsOpen() && rawPending() > 0)
         m_failure = stalled();
@@ -215,7 +217,7 @@ QByteArray CommPort::takeAll()
 {
     Call call(*this, "cannot read");
     if (!rawIsOpen())
-        fail(m_operation, QStringLiteral("the port is not open"));
+        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
     QByteArray bytes = rawTakeAll();
     throwIfFailed();
     return bytes;

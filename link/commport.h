@@ -26,10 +26,6 @@ struct DeviceError {
     QString text;
 };
 
-// What an error means for the panel.
-enum class Verdict { Harmless, Busy, StaleLock, NotSerial, Unlockable, Stall, Lost, Other };
-Verdict judge(const DeviceError &error, bool opening);
-
 // The serial component as the panel uses it. The rules every device follows
 // live here: the receive threshold, which errors matter, how they are worded,
 // and that only the first failure counts. A back-end supplies the raw I/O and
@@ -92,6 +88,10 @@ protected:
     void deviceError(const DeviceError &error);
 
 private:
+    // What an error means for the panel.
+    enum class Verdict { Harmless, Busy, StaleLock, NotSerial, Unlockable, Stall, Lost, Other };
+    static Verdict judge(const DeviceError &error, bool opening);
+
     class Call;
     [[noreturn]] void fail(const QString &what, const QString &reason);
     QString describe(const DeviceError &error, Verdict verdict) const;
@@ -104,9 +104,8 @@ private:
     CommSettings m_settings;
     QString m_device;
     // While a call runs, the operation it names ("cannot write"), and the first failure in it.
-    QString m_operation;
+    const char *m_operation = nullptr;
     QString m_failure;
-    bool m_opening = false;
 };
 
 // Hands a command to the port piece by piece, as the board expects it.

@@ -1,6 +1,5 @@
 #include "link/portdevice.h"
 
-
 #include <algorithm>
 
 namespace {
@@ -28,8 +27,8 @@ bool namedBefore(QStringView a, QStringView b)
     }
     return a.size() - i < b.size() - j;
 }
-} // namespace
 
+// The USB serial adapters among the ports, in the order they are counted.
 QList<SerialPortEntry> usbAdapters(const QList<SerialPortEntry> &ports)
 {
     QList<SerialPortEntry> adapters;
@@ -40,6 +39,7 @@ QList<SerialPortEntry> usbAdapters(const QList<SerialPortEntry> &ports)
     });
     return adapters;
 }
+} // namespace
 
 QString fallbackDevice(int n, const QList<SerialPortEntry> &ports)
 {

@@ -14,12 +14,9 @@ struct SerialPortEntry {
     bool usb = false;    // it carries a USB vendor id: an adapter
 };
 
-// The N-th USB serial adapter in the order they are offered to the user:
-// by device name, numbers counted as numbers (ttyACM0, ttyACM1, ttyUSB0, ..., ttyUSB10).
-QList<SerialPortEntry> usbAdapters(const QList<SerialPortEntry> &ports);
-
 // What port n (1-based) opens where no device is named for it: the n-th USB
-// adapter when there is one, else /dev/ttyS<n-1>.
+// adapter when there is one, else /dev/ttyS<n-1>. Adapters are counted by
+// device name, numbers as numbers (ttyACM0, ttyACM1, ttyUSB0, ..., ttyUSB10).
 QString fallbackDevice(int n, const QList<SerialPortEntry> &ports);
 
 // The device port n opens: $ORVANE_COMn when set and not empty, else the

@@ -34,10 +34,21 @@ public:
     {
         // Qt read its clock just before this, so the due time here is never early.
         m_dueNs = monotonicNs() + qint64(ms) * 1'000'000;
-        request(m_dueNs - m_leadNs);
+        request(m_dueNs - lead());
     }
 
 private:
+    // How much earlier to ask: the median lateness of the recent wakes. A wake
+    // delayed by a busy core says nothing of the kernel's own lateness, and
+    // asking earlier for it would only mean a second sleep, and a second delay,
+    // on the quiet ticks after it.
+    qint64 lead() const
+    {
+        std::array<qint64, 16> sorted = m_lateness;
+        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+        return std::clamp(sorted[sorted.size() / 2], qint64(0), kMaxLeadNs);
+    }
+
     void request(qint64 atNs)
     {
         m_requestedNs = atNs;
@@ -52,14 +63,8 @@ private:
         quint64 expirations = 0;
         [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
         qint64 now = monotonicNs();
-        // Learn how late the kernel wakes this thread, and ask that much earlier next time.
-        // The median of the recent ones: a wake delayed by a busy core says
-        // nothing of the kernel's own lateness, and asking earlier for it would
-        // only mean a second sleep, and a second delay, on every quiet tick.
+        // Learn how late the kernel wakes this thread.
         m_lateness[m_next++ % m_lateness.size()] = now - m_requestedNs;
-        std::array<qint64, 16> sorted = m_lateness;
-        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
-        m_leadNs = std::clamp(sorted[sorted.size() / 2], qint64(0), kMaxLeadNs);
         if (now >= m_dueNs)
             return;
         if (m_dueNs - now > kSpinNs) {
@@ -74,7 +79,6 @@ private:
     QSocketNotifier m_notifier;
     qint64 m_dueNs = 0;
     qint64 m_requestedNs = 0;
-    qint64 m_leadNs = 0;
     std::array<qint64, 16> m_lateness{};
     std::size_t m_next = 0;
 };

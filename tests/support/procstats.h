@@ -1,26 +1,10 @@
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
+#include <QtGlobal>
 
-#include <sys/resource.h>
-
-// What this process has cost so far: processor seconds and resident memory.
-inline double cpuSeconds()
-{
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    return double(use.ru_utime.tv_sec + use.ru_stime.tv_sec)
-           + double(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
-}
-
-inline double residentMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return 0;
-}
+// What a process has cost so far, from /proc; `pid` 0 is this process.
+// Processor seconds of all its threads, at nanosecond resolution:
+double cpuSeconds(qint64 pid = 0);
+// Its resident memory now, and at its peak, in MiB; NaN when it cannot be read:
+double residentMb(qint64 pid = 0);
+double peakRssMb(qint64 pid = 0);

@@ -1,11 +1,11 @@
 #include "simprocess.h"
 
 #include "eventlog.h"
+#include "procstats.h"
 
 #include <QFile>
 #include <QTest>
 
-#include <unistd.h>
 
 QString &SimProcess::program()
 {
@@ -103,22 +103,10 @@ int SimProcess::stop(int signal)
 
 long SimProcess::cpuMs()
 {
-    const QList<QByteArray> fields = statFields();
-    if (fields.isEmpty())
-        return -1;
-    return (fields.value(12).toLong() + fields.value(13).toLong()) * 1000 / sysconf(_SC_CLK_TCK);
+    return isRunning() ? long(cpuSeconds(m_process.processId()) * 1000) : -1;
 }
 
 double SimProcess::residentMb()
 {
-    return double(statFields().value(22).toLong()) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-// /proc/PID/stat after the command name: the state is [1].
-QList<QByteArray> SimProcess::statFields()
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
-    if (!stat.open(QIODevice::ReadOnly))
-        return {};
-    return stat.readAll().split(')').last().split(' ');
+    return ::residentMb(m_process.processId());
 }

@@ -43,8 +43,6 @@ public:
     double residentMb();
 
 private:
-    QList<QByteArray> statFields();
-
     QTemporaryDir m_dir;
     QString m_logPath;
     QProcess m_process;
