@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
 
 // The controls, menus and timers, as the layout tables give them.
 
@@ -175,16 +174,4 @@ void Orvane::buildMenus()
     m_allOn = item("ElAllOn");
     m_allOff = item("ElAllOff");
     m_aboutItem = item("About");
-}
-
-void Orvane::buildTimers()
-{
-    for (QTimer **timer : {&m_panel.Timer1, &m_panel.Timer2}) {
-        *timer = new QTimer(this);
-        // The default coarse timers may be 5 % off; replies are credited by these gaps.
-        (*timer)->setTimerType(Qt::PreciseTimer);
-        (*timer)->setInterval(layout::kTimerIntervalMs);
-    }
-    m_panel.Timer1->setObjectName(QStringLiteral("Timer1"));
-    m_panel.Timer2->setObjectName(QStringLiteral("Timer2"));
 }

@@ -13,7 +13,6 @@ namespace layout {
 inline constexpr char kCaption[] = "Orvane";
 inline constexpr int kClientWidth = 5985;
 inline constexpr int kClientHeight = 6480;
-inline constexpr int kTimerIntervalMs = 1000;
 
 struct Box {
     int left, top, width, height;

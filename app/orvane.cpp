@@ -10,12 +10,13 @@
 #include "chart/twips.h"
 #include "chart/viewmode.h"
 #include "chart/zoom.h"
+#include "chart/barchart.h"
+#include "chart/geometry.h"
 #include "link/qtcommport.h"
 #include "link/runcontrol.h"
 #include "menus/channeltoggles.h"
-#include "scan/decoder.h"
 #include "scan/precisewake.h"
-#include "scan/scancycle.h"
+#include "scan/scanengine.h"
 
 #include <QAction>
 #include <QLayout>
@@ -40,12 +41,12 @@ Orvane::Orvane(CommPort *port, Reporter report, PreciseWake *wake)
 
     m_panel.report = report ? std::move(report)
                             : Reporter([this](const QString &text) { showFailure(text); });
-    m_panel.OrvaneCom = port ? port : new QtCommPort;
-    m_panel.OrvaneCom->setParent(this);
-    m_panel.OrvaneCom->setObjectName(QStringLiteral("OrvaneCom"));
-    m_panel.Wake = wake;
-    if (wake)
-        wake->setParent(this);
+    auto *engine = new ScanEngine(m_panel.state, port ? port : new QtCommPort, wake,
+                                  [this] { return m_panel.chosen(); }, this);
+    m_panel.engine = engine;
+    m_panel.Timer1 = engine->Timer1;
+    m_panel.Timer2 = engine->Timer2;
+    m_panel.OrvaneCom = engine->OrvaneCom;
 
     const QSize client(twipsToPx(layout::kClientWidth), twipsToPx(layout::kClientHeight));
     auto *surface = new ChartSurface(client, this);
@@ -56,7 +57,6 @@ Orvane::Orvane(CommPort *port, Reporter report, PreciseWake *wake)
     buildRows(surface);
     buildControls(surface);
     buildMenus();
-    buildTimers();
     wireEvents();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     helpTheKeyboard(this);
@@ -66,9 +66,8 @@ Orvane::Orvane(CommPort *port, Reporter report, PreciseWake *wake)
 
 Orvane::~Orvane()
 {
-    // The port closes with the window, as the timers stop with it.
-    m_panel.OrvaneCom->disconnect(this);
-    m_panel.OrvaneCom->close();
+    // The engine goes with the window; nothing of it may reach the window on its way out.
+    m_panel.engine->disconnect(this);
 }
 
 template<class F>
@@ -122,11 +121,17 @@ void Orvane::wireEvents()
     on(p.ZoomIn, &QPushButton::clicked, [&p] { ZoomIn_Click(p); });
     on(p.ZoomOut, &QPushButton::clicked, [&p] { ZoomOut_Click(p); });
     on(p.HScroll, &QScrollBar::valueChanged, [&p] { HScroll_Change(p); });
-    on(p.Timer1, &QTimer::timeout, [&p] { Timer1_Timer(p); });
-    on(p.Timer2, &QTimer::timeout, [&p] { Timer2_Timer(p); });
-    on(p.OrvaneCom, &CommPort::received, [&p] { return OrvaneCom_OnComm(p); });
-    connect(p.OrvaneCom, &CommPort::failed, this,
-            [this](const QString &text) { handle("failed", [this, text] { PortFailure(m_panel, text); }); });
+
+    // The engine's events pass the same way in; what it finds flows out to the chart.
+    p.engine->setGate([this](const char *event, const std::function<bool()> &handler) {
+        bool result = false;
+        handle(event, [&] { return result = handler(); });
+        return result;
+    });
+    connect(p.engine, &ScanEngine::receiving, this, [&p](qint16 channel) { p.BarRgb = barColour(channel); });
+    connect(p.engine, &ScanEngine::reading, this,
+            [&p](qint16, int value) { DrawBar(p, shownReading(p, value)); });
+    connect(p.engine, &ScanEngine::failed, this, [&p](const QString &text) { PortFailure(p, text); });
 
     QMenu *portMenu = findChild<QMenu *>(QStringLiteral("PortSel"));
     portMenu->setToolTipsVisible(true);

@@ -35,7 +35,6 @@ private:
     void buildRows(QWidget *surface);
     void buildControls(QWidget *surface);
     void buildMenus();
-    void buildTimers();
     void wireEvents();
     void onClick(QAction *action, std::function<void()> handler);
     void showAbout();

@@ -16,3 +16,8 @@ void Inv_Click(Panel &p)
     p.Norm->setChecked(false);
     p.Inv->setChecked(true);
 }
+
+int shownReading(const Panel &p, int reading)
+{
+    return p.Inv->isChecked() ? 255 - reading : reading;
+}

@@ -142,8 +142,28 @@ void CommPort::deviceError(const DeviceError &error)
 
 void CommPort::arrived()
 {
-    if (rawIsOpen() && rawWaiting() >= kReceiveThreshold)
+    if (rawIsOpen() && rawWaiting() >= m_threshold)
         emit received();
+}
+
+void CommPort::setReceiveThreshold(int count)
+{
+    count = qBound(1, count, kReceiveThreshold);
+    if (count == m_threshold)
+        return;
+    m_threshold = count;
+    rawSetWakeThreshold(count);
+    // What already waits may be enough now; its arrival will not be told again.
+    if (rawIsOpen() && rawWaiting() >= count)
+        QMetaObject::invokeMethod(this, &CommPort::arrived, Qt::QueuedConnection);
+}
+
+void CommPort::failNotTaking()
+{
+    const QString text = stalled();
+    if (rawIsOpen())
+        rawClose();
+    throw CommError(text);
 }
 
 void CommPort::setPortNumber(int n)

@@ -59,6 +59,13 @@ public:
     void flush();
     qint64 waiting() const { return rawIsOpen() ? rawWaiting() : 0; }
     QByteArray takeAll();
+    // The receive event comes once this many characters wait (1..8); 8 unless
+    // the reader holds the start of a reply and needs only the rest of it.
+    void setReceiveThreshold(int count);
+    // Bytes of commands the driver still holds unsent, where it can tell; else 0.
+    qint64 unsent() const { return rawIsOpen() ? rawUnsent() : 0; }
+    // The line has kept commands unsent for long: ends here as a line that takes no data.
+    [[noreturn]] void failNotTaking();
 
     // "Com1 (/dev/ttyS0)": how failures name the port.
     QString portLabel() const;
@@ -80,8 +87,11 @@ protected:
     virtual void rawFlush() = 0;
     // Bytes written but not yet taken by the driver.
     virtual qint64 rawPending() const = 0;
+    virtual qint64 rawUnsent() const { return 0; }
     virtual qint64 rawWaiting() const = 0;
     virtual QByteArray rawTakeAll() = 0;
+    // Where the driver can wake the program only once `count` characters wait.
+    virtual void rawSetWakeThreshold(int) {}
 
     // For back-ends: input has arrived; something went wrong.
     void arrived();
@@ -106,6 +116,7 @@ private:
     // While a call runs, the operation it names ("cannot write"), and the first failure in it.
     const char *m_operation = nullptr;
     QString m_failure;
+    int m_threshold = kReceiveThreshold;
 };
 
 // Hands a command to the port piece by piece, as the board expects it.

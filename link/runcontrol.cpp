@@ -2,14 +2,12 @@
 
 #include "chart/barchart.h"
 #include "link/commport.h"
-#include "link/protocol.h"
 #include "link/runstate.h"
 #include "link/stopscan.h"
 #include "scan/panel.h"
-#include "scan/scancycle.h"
+#include "scan/scanengine.h"
 
 #include <QAction>
-#include <QTimer>
 
 void Form_Load(Panel &p)
 {
@@ -40,18 +38,10 @@ void SDOFF_Click(Panel &p)
 
 void Start_Click(Panel &p)
 {
-    const qint16 portNumber = qint16(p.state.PortIdx + 1);
-    p.state.ChanIdx = 0;
-    // Run again during a run: the port and its settings cannot have changed, so keep it open.
-    if (!p.OrvaneCom->isOpen()) {
-        p.OrvaneCom->setPortNumber(portNumber);
-        p.OrvaneCom->setSettings(QString::fromLatin1(wire::kLineSettings));
-        p.OrvaneCom->open();
-    }
+    // A failure has ended the run already and been told through the engine.
+    if (!p.engine->start())
+        return;
     showRunState(p, RunState::Running);
-    sendCommand(*p.OrvaneCom, wire::shieldCommand(p.state.ShldMode));
-    p.Timer2->stop();
-    armTimer(p, p.Timer1);
     CleanBars(p);
 }
 

@@ -1,16 +1,11 @@
 #include "link/stopscan.h"
 
-#include "link/commport.h"
 #include "link/runstate.h"
 #include "scan/panel.h"
-
-#include <QTimer>
+#include "scan/scanengine.h"
 
 void StopScan(Panel &p)
 {
-    p.Timer1->stop();
-    p.Timer2->stop();
-    if (p.OrvaneCom->isOpen())
-        p.OrvaneCom->close();
+    p.engine->stop();
     showRunState(p, RunState::Idle);
 }

@@ -1,24 +1,27 @@
-#include "scan/decoder.h"
+#include "scan/scanengine.h"
 
-#include "chart/barchart.h"
-#include "chart/geometry.h"
 #include "link/commport.h"
 #include "link/protocol.h"
-#include "scan/panel.h"
 
-#include <QAction>
+#include <algorithm>
 
-bool OrvaneCom_OnComm(Panel &p)
+bool ScanEngine::OrvaneCom_OnComm()
 {
-    p.BarRgb = barColour(p.state.MeasIdx);
-
-    // Two characters, so an event that reads nothing can never look complete.
-    QByteArray burst("00");
-    if (p.OrvaneCom->waiting() != 0)
-        burst = p.OrvaneCom->takeAll();
-    const std::optional<int> reading = wire::judgeBurst(burst);
-    if (!reading)
+    const qint16 channel = state.MeasIdx;
+    emit receiving(channel);
+    if (OrvaneCom->waiting() == 0)
         return false;
-    DrawBar(p, p.Inv->isChecked() ? 255 - *reading : *reading);
+    const QByteArray bytes = OrvaneCom->takeAll();
+    m_watch.bytesTaken(bytes.size());
+    const QList<wire::Reply> replies = m_framer.take(bytes);
+    // Wake again once the characters held and those waiting can make a reply.
+    OrvaneCom->setReceiveThreshold(wire::kReplyLength - m_framer.held());
+    if (replies.isEmpty())
+        return false;
+    if (std::any_of(replies.begin(), replies.end(), [](const wire::Reply &r) { return r.wellFormed; }))
+        m_watch.readingTaken();
+    // Replies come one a step; older ones in the same take answered earlier
+    // commands, and crediting them to this channel would chart a wrong value.
+    emit reading(channel, replies.last().reading);
     return true;
 }

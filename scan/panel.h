@@ -17,7 +17,7 @@ class QScrollBar;
 class QTimer;
 class ChartSurface;
 class CommPort;
-class PreciseWake;
+class ScanEngine;
 
 // The window's controls and the panel's state, as the procedures see them.
 // The window owns the controls; this only points at them.
@@ -36,11 +36,11 @@ struct Panel {
     QLabel *Center = nullptr;       // the reading about the middle of the chart
     QLabel *Mag = nullptr;          // the magnification
     QScrollBar *HScroll = nullptr;  // the offset subtracted from every reading; shown when zoomed
+    ScanEngine *engine = nullptr;   // runs the scan; the three below are its own
     QTimer *Timer1 = nullptr;       // its tick sends the measure command
     QTimer *Timer2 = nullptr;       // its tick selects the next channel
     CommPort *OrvaneCom = nullptr;  // the serial line to the board
     ChartSurface *Chart = nullptr;  // where the bars are painted
-    PreciseWake *Wake = nullptr;    // wakes the event loop when a timer falls due; optional
 
     QAction *PortSel = nullptr;           // the Port menu; enabled exactly while idle
     std::array<QAction *, 4> ComPort{};   // Com1..Com4; one checked, the one PortIdx names

@@ -1,39 +1,49 @@
-#include "scan/scancycle.h"
+#include "scan/scanengine.h"
 
 #include "link/commport.h"
+#include "link/commsettings.h"
 #include "link/protocol.h"
 #include "scan/nextchannel.h"
-#include "scan/panel.h"
-#include "scan/precisewake.h"
 
 #include <QTimer>
 
 namespace {
-constexpr int kMeasureToSelectMs = 20;
-constexpr int kSelectToMeasureMs = 80;
+QString silenceText(const ReplyWatch::Verdict &v)
+{
+    if (v.silence == ReplyWatch::Silence::NoReply)
+        return QStringLiteral("the board does not answer: no reply to the last %1 measure commands "
+                              "(check that it is powered and wired to the adapter)")
+            .arg(v.measures);
+    const SettingsParse line = parseCommSettings(QString::fromLatin1(wire::kLineSettings));
+    return QStringLiteral("the board's replies cannot be read: %1 bytes in reply to the last %2 "
+                          "measure commands, none a reading (check that the board runs at %3 baud)")
+        .arg(v.bytes)
+        .arg(v.measures)
+        .arg(line.settings->baud);
+}
 } // namespace
 
-void armTimer(Panel &p, QTimer *timer)
+void ScanEngine::Timer1_Timer()
 {
-    timer->start();
-    if (p.Wake)
-        p.Wake->arm(timer->interval());
+    if (const auto verdict = m_watch.verdict(OrvaneCom->unsent())) {
+        if (verdict->silence == ReplyWatch::Silence::Stalled)
+            OrvaneCom->failNotTaking();
+        fail(QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict)));
+        return;
+    }
+    state.MeasIdx = state.ChanIdx;
+    sendCommand(*OrvaneCom, wire::measureCommand());
+    m_watch.measureSent();
+    Timer1->stop();
+    Timer2->setInterval(kMeasureToSelectMs);
+    arm(Timer2);
 }
 
-void Timer1_Timer(Panel &p)
+void ScanEngine::Timer2_Timer()
 {
-    p.state.MeasIdx = p.state.ChanIdx;
-    sendCommand(*p.OrvaneCom, wire::measureCommand());
-    p.Timer1->stop();
-    p.Timer2->setInterval(kMeasureToSelectMs);
-    armTimer(p, p.Timer2);
-}
-
-void Timer2_Timer(Panel &p)
-{
-    p.state.ChanIdx = nextChannel(p.state.ChanIdx, p.chosen());
-    sendCommand(*p.OrvaneCom, wire::selectCommand(p.state.ChanIdx));
-    p.Timer1->setInterval(kSelectToMeasureMs);
-    p.Timer2->stop();
-    armTimer(p, p.Timer1);
+    state.ChanIdx = nextChannel(state.ChanIdx, m_chosen());
+    sendCommand(*OrvaneCom, wire::selectCommand(state.ChanIdx));
+    Timer1->setInterval(kSelectToMeasureMs);
+    Timer2->stop();
+    arm(Timer1);
 }

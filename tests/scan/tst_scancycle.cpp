@@ -63,6 +63,7 @@ void TestScanCycle::selectSequence()
     QString selects;
     for (int i = 0; i < codes.size(); ++i) {
         f.tick(f.p().Timer1);
+        f.answer();
         f.tick(f.p().Timer2);
         selects += f.sent().mid(6 * i + 4, 1); // "x\r" then "s ?\r"
     }
@@ -79,6 +80,7 @@ void TestScanCycle::timersHandOver()
         QCOMPARE(f.armedTimers(), 1);
         QVERIFY(f.p().Timer1->isActive());
         f.tick(f.p().Timer1);
+        f.answer();
         QCOMPARE(f.armedTimers(), 1);
         QVERIFY(f.p().Timer2->isActive());
         QCOMPARE(f.p().Timer2->interval(), 20);

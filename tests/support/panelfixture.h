@@ -47,6 +47,8 @@ struct PanelFixture {
             p().channelItems[c]->setChecked(true);
     }
     QString sent() const { return QString::fromLatin1(port->sent()); }
+    // The board answers the last measure command, as a run that goes on needs it to.
+    void answer(int reading = 0x10) { port->feed(QByteArray("x\r\n") + QByteArray::number(reading, 16).rightJustified(2, '0').toUpper() + "\r\n>"); }
     bool showActive()
     {
         window->show();
