@@ -12,7 +12,7 @@
 #include "chart/zoom.h"
 #include "chart/barchart.h"
 #include "chart/geometry.h"
-#include "link/qtcommport.h"
+#include "link/systemport.h"
 #include "link/runcontrol.h"
 #include "menus/channeltoggles.h"
 #include "scan/precisewake.h"
@@ -41,7 +41,7 @@ Orvane::Orvane(CommPort *port, Reporter report, PreciseWake *wake)
 
     m_panel.report = report ? std::move(report)
                             : Reporter([this](const QString &text) { showFailure(text); });
-    auto *engine = new ScanEngine(m_panel.state, port ? port : new QtCommPort, wake,
+    auto *engine = new ScanEngine(m_panel.state, port ? port : new SystemCommPort, wake,
                                   [this] { return m_panel.chosen(); }, this);
     m_panel.engine = engine;
     m_panel.Timer1 = engine->Timer1;

@@ -1,8 +1,7 @@
 #include "link/commport.h"
 
 #include "link/devicename.h"
-
-#include <cerrno>
+#include "link/protocol.h"
 
 namespace {
 constexpr char kOpening[] = "cannot open";
@@ -24,31 +23,10 @@ private:
     const char *m_saved;
 };
 
-CommPort::Verdict CommPort::judge(const DeviceError &error, bool opening)
+CommPort::CommPort(QObject *parent)
+    : QObject(parent), m_settingsText(QString::fromLatin1(wire::kLineSettings)),
+      m_settings(*parseCommSettings(m_settingsText).settings)
 {
-    switch (error.code) {
-    case QSerialPort::NoError:
-    case QSerialPort::TimeoutError:
-        return Verdict::Harmless;
-    case QSerialPort::UnsupportedOperationError:
-        // Once open, it is a pseudo-terminal refusing modem-line requests.
-        return opening ? Verdict::NotSerial : Verdict::Harmless;
-    default:
-        break;
-    }
-    if (opening && error.sysError == ENAMETOOLONG)
-        return Verdict::Unlockable;
-    if (opening && error.sysError == ESTALE)
-        return Verdict::StaleLock;
-    if (opening)
-        return error.code == QSerialPort::PermissionError && error.sysError == EBUSY ? Verdict::Busy
-                                                                                      : Verdict::Other;
-    if (error.sysError == EAGAIN || error.sysError == EWOULDBLOCK)
-        return Verdict::Stall;
-    if (error.code == QSerialPort::ReadError || error.code == QSerialPort::ResourceError
-        || error.code == QSerialPort::DeviceNotFoundError)
-        return Verdict::Lost;
-    return Verdict::Other;
 }
 
 QString CommPort::portLabel() const
@@ -65,32 +43,26 @@ QList<QString> CommPort::portDescriptions(int count) const
     return out;
 }
 
-QString CommPort::describe(const DeviceError &error, Verdict verdict) const
+QString CommPort::describe(const DeviceError &error) const
 {
     const QString lost = QStringLiteral("the connection was lost");
     QString what = m_operation ? QString::fromLatin1(m_operation) : lost;
     QString reason = error.text;
-    switch (verdict) {
-    case Verdict::Busy:
+    switch (error.kind) {
+    case Failure::Busy:
         reason = QStringLiteral("the device is in use by another program (%1)").arg(error.text);
         break;
-    case Verdict::StaleLock:
-        reason = QStringLiteral("a program that has ended left its lock file behind, and it is "
-                                "not yours to remove (%1)").arg(error.text);
+    case Failure::Locked:
+        reason = QStringLiteral("the device is in use by another program (%1)").arg(lockHolder());
         break;
-    case Verdict::NotSerial:
+    case Failure::NotSerial:
         reason = QStringLiteral("it is not a serial device (%1)").arg(error.text);
         break;
-    case Verdict::Unlockable:
-        reason = QStringLiteral("its path is too long for the lock file that keeps other "
-                                "programs off it (%1)").arg(error.text);
-        break;
-    case Verdict::Stall:
+    case Failure::Stalled:
         what = QStringLiteral("cannot write");
         reason = QStringLiteral("the device takes no data (%1)").arg(error.text);
         break;
-    case Verdict::Lost:
-        // The errno of a read on a hung-up line is often stale; say what happened.
+    case Failure::Lost:
         what = lost;
         reason = QStringLiteral("the device was unplugged or hung up");
         break;
@@ -102,9 +74,7 @@ QString CommPort::describe(const DeviceError &error, Verdict verdict) const
 
 QString CommPort::stalled() const
 {
-    return describe({QSerialPort::WriteError, EAGAIN,
-                     QStringLiteral("%1 bytes are still waiting").arg(rawPending())},
-                    Verdict::Stall);
+    return describe({Failure::Stalled, QStringLiteral("%1 bytes are still waiting").arg(rawUnsent())});
 }
 
 void CommPort::fail(const QString &what, const QString &reason)
@@ -112,31 +82,37 @@ void CommPort::fail(const QString &what, const QString &reason)
     throw CommError(QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
 }
 
+// Closing lets go of the device first and of its lock file last.
+void CommPort::shut()
+{
+    if (rawIsOpen())
+        rawClose();
+    releaseLockFile();
+}
+
 void CommPort::throwIfFailed()
 {
     if (m_failure.isEmpty())
         return;
     const QString text = std::exchange(m_failure, QString());
-    if (rawIsOpen())
-        rawClose();
+    shut();
     throw CommError(text);
 }
 
 void CommPort::deviceError(const DeviceError &error)
 {
-    const Verdict verdict = judge(error, m_operation == kOpening);
-    if (verdict == Verdict::Harmless)
+    if (error.kind == Failure::Harmless)
         return;
     if (m_operation) {
         if (m_failure.isEmpty())
-            m_failure = describe(error, verdict);
+            m_failure = describe(error);
         return;
     }
     // Only the first failure counts: it closes the port, and a closed port has nothing more to say.
     if (!rawIsOpen())
         return;
-    const QString text = describe(error, verdict);
-    rawClose();
+    const QString text = describe(error);
+    shut();
     emit failed(text);
 }
 
@@ -152,7 +128,8 @@ void CommPort::setReceiveThreshold(int count)
     if (count == m_threshold)
         return;
     m_threshold = count;
-    rawSetWakeThreshold(count);
+    if (rawIsOpen())
+        rawSetWakeThreshold(count);
     // What already waits may be enough now; its arrival will not be told again.
     if (rawIsOpen() && rawWaiting() >= count)
         QMetaObject::invokeMethod(this, &CommPort::arrived, Qt::QueuedConnection);
@@ -161,8 +138,7 @@ void CommPort::setReceiveThreshold(int count)
 void CommPort::failNotTaking()
 {
     const QString text = stalled();
-    if (rawIsOpen())
-        rawClose();
+    shut();
     throw CommError(text);
 }
 
@@ -196,18 +172,18 @@ void CommPort::open()
     if (rawIsOpen())
         fail(QString::fromLatin1(kOpening), QStringLiteral("the port is already open"));
     m_device = deviceFor(m_portNumber);
+    m_threshold = kReceiveThreshold;
     Call call(*this, kOpening);
-    const bool opened = rawOpen(m_device, m_settings);
-    if (!opened && m_failure.isEmpty())
-        m_failure = describe({QSerialPort::UnknownError, 0, QStringLiteral("unknown error")},
-                             Verdict::Other);
+    // The lock file first and the device after it, so nobody slips in between.
+    takeLockFile();
+    if (!rawOpen(m_device, m_settings) && m_failure.isEmpty())
+        m_failure = describe({Failure::Other, QStringLiteral("unknown error")});
     throwIfFailed();
 }
 
 void CommPort::close()
 {
-    if (rawIsOpen())
-        rawClose();
+    shut();
 }
 
 void CommPort::write(QByteArrayView text)
@@ -215,10 +191,7 @@ void CommPort::write(QByteArrayView text)
     Call call(*this, "cannot write");
     if (!rawIsOpen())
         fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
-    if (rawPending() + text.size() > kOutBufferSize)
-        m_failure = stalled();
-    else
-        rawWrite(text);
+    rawWrite(text);
     throwIfFailed();
 }
 

@@ -6,10 +6,11 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 
 #include <stdexcept>
+
+class LockHost;
 
 // A failure of the serial port, with the port, its device and the system's reason.
 class CommError : public std::runtime_error {
@@ -18,18 +19,29 @@ public:
     QString text() const { return QString::fromStdString(what()); }
 };
 
-// An error as a device reports it: Qt's class of it, the errno behind it when
-// there is one, and the system's own words.
+// What went wrong with a device, as the back-end saw it when it happened.
+enum class Failure {
+    Harmless,     // nothing that stops the port, such as a modem-line request a pseudo-terminal refuses
+    NotFound,     // there is no such device
+    NotPermitted, // this user may not open it
+    Busy,         // another program has opened it for itself alone
+    Locked,       // another program holds a lock on the device
+    NotSerial,    // it opens, but is no serial port
+    Lost,         // unplugged, hung up, at its end, or failing input and output
+    Stalled,      // what was written stays unsent: the line takes no data
+    Other,
+};
+
 struct DeviceError {
-    QSerialPort::SerialPortError code = QSerialPort::NoError;
-    int sysError = 0;
-    QString text;
+    Failure kind = Failure::Other;
+    QString text; // the system's own words, for the message only
 };
 
 // The serial component as the panel uses it. The rules every device follows
-// live here: the receive threshold, which errors matter, how they are worded,
-// and that only the first failure counts. A back-end supplies the raw I/O and
-// reports what goes wrong through deviceError(); it decides nothing.
+// live here: the receive threshold, which failures matter and how they are
+// worded, that only the first failure counts, and how devices are kept from
+// other programs (lock files, and locks on the open device). A back-end does
+// the raw I/O and tells what kind of failure it met; it decides nothing.
 //
 // A failure found inside one of these calls is thrown from it as CommError, so
 // the caller stops there. One found while nobody is calling (a lost device,
@@ -41,11 +53,9 @@ public:
     static constexpr int kReceiveThreshold = 8;
     static constexpr int kInputLength = 0; // take everything
     static constexpr int kInBufferSize = 1024;
-    // Each command is handed to the driver as it is written, so anything still
-    // held here means the device is not taking data.
-    static constexpr int kOutBufferSize = 512;
+    static constexpr int kOutBufferSize = 512; // what a back-end holds while the driver takes nothing
 
-    using QObject::QObject;
+    explicit CommPort(QObject *parent = nullptr);
 
     void setPortNumber(int n);
     int portNumber() const { return m_portNumber; }
@@ -71,6 +81,8 @@ public:
     QString portLabel() const;
     // What ports 1..count would open now, as the user is told.
     virtual QList<QString> portDescriptions(int count) const;
+    // The lock file this port holds while it is open; empty when it holds none.
+    QString lockFile() const { return m_lockFile; }
 
 signals:
     void received();
@@ -78,7 +90,10 @@ signals:
 
 protected:
     virtual QString deviceFor(int portNumber) const = 0;
+    // How the system keeps devices from other programs; null where it has no such conventions.
+    virtual LockHost *lockHost() const { return nullptr; }
     // False when the device cannot be opened; the reason comes through deviceError().
+    // Takes the device's own lock (reported as Locked when another program has it).
     virtual bool rawOpen(const QString &device, const CommSettings &settings) = 0;
     virtual bool rawApply(const CommSettings &settings) = 0;
     virtual void rawClose() = 0;
@@ -87,7 +102,8 @@ protected:
     virtual void rawFlush() = 0;
     // Bytes written but not yet taken by the driver.
     virtual qint64 rawPending() const = 0;
-    virtual qint64 rawUnsent() const { return 0; }
+    // Bytes written but not yet on the line, where the driver tells.
+    virtual qint64 rawUnsent() const { return rawPending(); }
     virtual qint64 rawWaiting() const = 0;
     virtual QByteArray rawTakeAll() = 0;
     // Where the driver can wake the program only once `count` characters wait.
@@ -98,21 +114,24 @@ protected:
     void deviceError(const DeviceError &error);
 
 private:
-    // What an error means for the panel.
-    enum class Verdict { Harmless, Busy, StaleLock, NotSerial, Unlockable, Stall, Lost, Other };
-    static Verdict judge(const DeviceError &error, bool opening);
-
     class Call;
     [[noreturn]] void fail(const QString &what, const QString &reason);
-    QString describe(const DeviceError &error, Verdict verdict) const;
+    QString describe(const DeviceError &error) const;
+    QString lockHolder() const;
     // The device has not taken what was handed to it.
     QString stalled() const;
+    void shut();
     void throwIfFailed();
+    // Lock files: no live program may hold the device's; then ours is taken.
+    void takeLockFile();
+    void clearLockFile(const QString &file);
+    void releaseLockFile();
 
     int m_portNumber = 1;
-    QString m_settingsText = QStringLiteral("9600,N,8,1");
+    QString m_settingsText;
     CommSettings m_settings;
     QString m_device;
+    QString m_lockFile;
     // While a call runs, the operation it names ("cannot write"), and the first failure in it.
     const char *m_operation = nullptr;
     QString m_failure;

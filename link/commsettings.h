@@ -8,10 +8,10 @@
 
 // A line settings text such as "9600,N,8,1", parsed and checked.
 struct CommSettings {
-    qint32 baud = 9600;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    qint32 baud = 0;
+    QSerialPort::Parity parity{};
+    QSerialPort::DataBits dataBits{};
+    QSerialPort::StopBits stopBits{};
     friend bool operator==(const CommSettings &, const CommSettings &) = default;
 };
 

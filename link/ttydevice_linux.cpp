@@ -1,84 +1,53 @@
 #include "link/ttydevice.h"
 
-#include "link/devicename.h"
+#include "link/lockfile.h"
 
-#include <QFileInfo>
-#include <QLockFile>
+#include <QFile>
 
-#include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
-#include <cerrno>
-#include <climits>
-#include <csignal>
-
-void askLowLatency(qintptr handle)
+bool askLowLatency(int fd)
 {
     serial_struct serial{};
-    if (::ioctl(int(handle), TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY))
-        return;
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY))
+        return false;
     serial.flags |= ASYNC_LOW_LATENCY;
-    ::ioctl(int(handle), TIOCSSERIAL, &serial);
+    return ::ioctl(fd, TIOCSSERIAL, &serial) == 0;
 }
 
-bool isPseudoTerminalMaster(qintptr handle)
+void restoreLatency(int fd)
+{
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return;
+    serial.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &serial);
+}
+
+bool isPseudoTerminalMaster(int fd)
 {
     unsigned int number = 0;
-    return ::ioctl(int(handle), TIOCGPTN, &number) == 0;
+    return ::ioctl(fd, TIOCGPTN, &number) == 0;
 }
 
-namespace {
-// Qt's lock file is LCK.. and the name below /dev, with '/' as '_'.
-QString lockName(const QString &device)
+QString processName(qint64 pid)
 {
-    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
-    return QStringLiteral("LCK..") + name.replace(u'/', u'_');
-}
-} // namespace
-
-bool lockNameTooLong(const QString &device)
-{
-    return lockName(device).toLocal8Bit().size() > NAME_MAX;
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(comm.readAll()).trimmed();
 }
 
-QString lockFileOf(const QString &device)
+std::optional<qint64> flockHolder(const QByteArray &devicePath)
 {
-    for (const char *dir : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp"}) {
-        const QFileInfo info(QString::fromLatin1(dir));
-        if (info.isDir() && info.isReadable() && info.isWritable())
-            return info.filePath() + u'/' + lockName(device);
-    }
-    return {};
-}
-
-LockHolder describeLock(const QString &lockFile)
-{
-    QLockFile lock(lockFile);
-    qint64 pid = 0;
-    QString host, app;
-    if (!lock.getLockInfo(&pid, &host, &app))
-        return {QStringLiteral("lock file %1").arg(lockFile), false};
-    const bool gone = pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
-    const QString who = app.isEmpty() ? QStringLiteral("process %1").arg(pid)
-                                      : QStringLiteral("%1, process %2").arg(app).arg(pid);
-    return {QStringLiteral("%1; lock file %2").arg(who, lockFile), gone};
-}
-
-OpenableName::OpenableName(const QString &device) : m_name(device)
-{
-    const QByteArray bytes = encodeDeviceName(device);
-    if (device.toLocal8Bit() == bytes)
-        return;
-    // A handle that only names the file: opening it through /proc opens the device itself.
-    m_handle = ::open(bytes.constData(), O_PATH | O_CLOEXEC);
-    if (m_handle >= 0)
-        m_name = QStringLiteral("/proc/self/fd/%1").arg(m_handle);
-}
-
-OpenableName::~OpenableName()
-{
-    if (m_handle >= 0)
-        ::close(m_handle);
+    struct stat node {};
+    if (::stat(devicePath.constData(), &node) != 0)
+        return std::nullopt;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return lockfile::flockHolder(locks.readAll(), major(node.st_dev), minor(node.st_dev), node.st_ino);
 }

@@ -1,31 +1,25 @@
 #include "link/ttydevice.h"
 
-void askLowLatency(qintptr)
-{
-}
-
-bool isPseudoTerminalMaster(qintptr)
+bool askLowLatency(int)
 {
     return false;
 }
 
-bool lockNameTooLong(const QString &)
+void restoreLatency(int)
+{
+}
+
+bool isPseudoTerminalMaster(int)
 {
     return false;
 }
 
-QString lockFileOf(const QString &)
+QString processName(qint64)
 {
     return {};
 }
 
-LockHolder describeLock(const QString &)
+std::optional<qint64> flockHolder(const QByteArray &)
 {
-    return {};
+    return std::nullopt;
 }
-
-OpenableName::OpenableName(const QString &device) : m_name(device)
-{
-}
-
-OpenableName::~OpenableName() = default;

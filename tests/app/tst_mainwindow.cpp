@@ -229,8 +229,7 @@ void TestMainWindow::failureIsReportedOnce()
 {
     // Without a reporter of its own the window shows one message box and goes on.
     auto *port = new FakeCommPort;
-    port->openFailure = DeviceError{QSerialPort::DeviceNotFoundError, ENOENT,
-                                    QStringLiteral("No such file or directory")};
+    port->openFailure = DeviceError{Failure::NotFound, QStringLiteral("No such file or directory")};
     Orvane window(port);
     window.show();
     window.panel().Start->click();

@@ -1,4 +1,4 @@
-#include "link/qtcommport.h"
+#include "link/systemport.h"
 #include "livepanel.h"
 #include "ptypair.h"
 #include "simprocess.h"
@@ -260,7 +260,7 @@ int main(int argc, char *argv[])
     if (argc == 3 && QByteArray(argv[1]) == "--hold") {
         QCoreApplication app(argc, argv);
         qputenv("ORVANE_COM1", argv[2]);
-        QtCommPort port;
+        SystemCommPort port;
         port.open();
         std::printf("held\n");
         std::fflush(stdout);

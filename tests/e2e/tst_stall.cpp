@@ -1,5 +1,5 @@
 #include "app/orvane.h"
-#include "link/commport.h"
+#include "livepanel.h"
 #include "procstats.h"
 #include "scan/precisewake.h"
 #include "simprocess.h"
@@ -16,7 +16,8 @@ namespace {
 std::unique_ptr<Orvane> windowOn(const QString &device)
 {
     qputenv("ORVANE_COM1", device.toLocal8Bit());
-    auto window = std::make_unique<Orvane>(nullptr, Orvane::Reporter{}, makePreciseWake().release());
+    auto window = std::make_unique<Orvane>(new SystemCommPort(testPorts()), Orvane::Reporter{},
+                                           makePreciseWake().release());
     window->show();
     return window;
 }

@@ -121,7 +121,7 @@ void TestRunControl::runDuringARunStartsOver()
 void TestRunControl::openFailureStaysIdle()
 {
     PanelFixture f;
-    f.port->openFailure = DeviceError{QSerialPort::PermissionError, EACCES, QStringLiteral("Permission denied")};
+    f.port->openFailure = DeviceError{Failure::NotPermitted, QStringLiteral("Permission denied")};
     f.click("ComPort2");
     f.p().Start->click();
     expectIdle(f, true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakelockhost.h"
 #include "link/commport.h"
 
 #include <QTimer>
@@ -9,15 +10,15 @@
 // The serial component over a pretend device: only the raw I/O is its own, so
 // it fails the way the real one does. It records every write and holds input
 // fed by the test. A failure can be set up to come from write(), from flush(),
-// or later from the event loop.
+// or later from the event loop; lock files and device locks through `locks`.
 class FakeCommPort : public CommPort {
     Q_OBJECT
 public:
     using CommPort::CommPort;
 
-    // What Qt reports for a device gone (EIO) and for a line that takes nothing more (EAGAIN).
-    static DeviceError ioError();
-    static DeviceError noRoom();
+    // A device gone, and a line that takes nothing more, in the system's words.
+    static DeviceError ioError() { return {Failure::Lost, QStringLiteral("Input/output error")}; }
+    static DeviceError noRoom() { return {Failure::Stalled, QStringLiteral("Resource temporarily unavailable")}; }
 
     // Characters arrive from the board; the event comes once enough are waiting.
     void feed(const QByteArray &bytes)
@@ -40,6 +41,8 @@ public:
     std::optional<DeviceError> writeFailure;
     std::optional<DeviceError> flushFailure;
     bool stalled = false; // the driver takes nothing more, so flushed bytes stay pending
+    bool deviceLocked = false; // another program holds a lock on the device
+    FakeLockHost *locks = nullptr; // lock files, when the test keeps them
     int opens = 0;
     int closes = 0;
 
@@ -48,10 +51,11 @@ protected:
     {
         return QStringLiteral("/dev/fake%1").arg(portNumber);
     }
+    LockHost *lockHost() const override { return locks; }
     bool rawOpen(const QString &, const CommSettings &) override
     {
-        if (openFailure) {
-            deviceError(*openFailure);
+        if (openFailure || deviceLocked) {
+            deviceError(openFailure ? *openFailure : DeviceError{Failure::Locked, QStringLiteral("Resource temporarily unavailable")});
             return false;
         }
         m_open = true;

@@ -2,7 +2,7 @@
 
 #include "app/orvane.h"
 #include "chart/chartsurface.h"
-#include "link/commport.h"
+#include "link/systemport.h"
 #include "scan/precisewake.h"
 
 #include <QLabel>
@@ -14,14 +14,26 @@
 
 #include <memory>
 
+// The serial ports a test's panel sees: the environment as it is, and the
+// adapters the test names; by default one that does not exist, so that a port
+// left unset never names a real device.
+inline PortSource testPorts(const QList<SerialPortEntry> &adapters = {
+                                {QStringLiteral("/nonexistent/orvane-test-adapter"), {}, true}})
+{
+    PortSource source = PortSource::system();
+    source.ports = [adapters] { return adapters; };
+    return source;
+}
+
 // The real window over the real serial component, on the device given as Com1.
 struct LivePanel {
     explicit LivePanel(const QString &device) : LivePanel(device.toLocal8Bit()) {}
     // The variable as the environment holds it, byte for byte.
-    explicit LivePanel(const QByteArray &device)
+    explicit LivePanel(const QByteArray &device, PortSource ports = testPorts())
     {
         qputenv("ORVANE_COM1", device);
-        window = std::make_unique<Orvane>(nullptr, [this](const QString &t) { reports << t; },
+        window = std::make_unique<Orvane>(new SystemCommPort(std::move(ports)),
+                                          [this](const QString &t) { reports << t; },
                                           makePreciseWake().release());
         window->show();
     }

@@ -1,5 +1,4 @@
-#include "link/qtcommport.h"
-#include "link/ttydevice.h"
+#include "link/systemport.h"
 
 #include "procstats.h"
 #include "ptypair.h"
@@ -8,9 +7,17 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/wait.h>
+#include <fcntl.h>
 
 namespace {
+// The environment as it is, and no adapters: a port left unset names nothing real.
+PortSource testPorts()
+{
+    PortSource source = PortSource::system();
+    source.ports = [] { return QList<SerialPortEntry>{}; };
+    return source;
+}
+
 QString failureOf(const std::function<void()> &call)
 {
     try {
@@ -22,7 +29,7 @@ QString failureOf(const std::function<void()> &call)
 }
 } // namespace
 
-class TestQtCommPort : public QObject {
+class TestSystemPort : public QObject {
     Q_OBJECT
 private slots:
     void init() { qunsetenv("ORVANE_COM1"); }
@@ -36,13 +43,11 @@ private slots:
     void stalledLineThrowsFromFlush();
     void openDropsStaleInput();
     void descriptionsFollowTheEnvironment();
-    void lockHolders_data();
-    void lockHolders();
 };
 
-void TestQtCommPort::storedSettings()
+void TestSystemPort::storedSettings()
 {
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     QCOMPARE(port.portNumber(), 1);
     QCOMPARE(port.settings(), QStringLiteral("9600,N,8,1"));
     QVERIFY(!port.isOpen());
@@ -54,12 +59,12 @@ void TestQtCommPort::storedSettings()
     QCOMPARE(port.portLabel(), QStringLiteral("Com1 (/dev/ttyS0)"));
 }
 
-void TestQtCommPort::writesArriveInOrder()
+void TestSystemPort::writesArriveInOrder()
 {
     Pty pty;
     QVERIFY(pty.isValid());
     qputenv("ORVANE_COM1", pty.path().toLocal8Bit());
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     port.setPortNumber(1);
     port.setSettings(QStringLiteral("9600,N,8,1"));
     port.open();
@@ -73,11 +78,11 @@ void TestQtCommPort::writesArriveInOrder()
     QVERIFY(!port.isOpen());
 }
 
-void TestQtCommPort::receiveEventWaitsForEight()
+void TestSystemPort::receiveEventWaitsForEight()
 {
     Pty pty;
     pty.beCom1();
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     port.open();
     QSignalSpy received(&port, &CommPort::received);
 
@@ -100,11 +105,11 @@ void TestQtCommPort::receiveEventWaitsForEight()
     QCOMPARE(port.takeAll(), QByteArray("\r\nx\r\n41\r\n>"));
 }
 
-void TestQtCommPort::inputStaysBounded()
+void TestSystemPort::inputStaysBounded()
 {
     Pty pty;
     pty.beCom1();
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     port.open();
     pty.send(QByteArray(3000, 'z'));
     QTest::qWait(300);
@@ -119,7 +124,7 @@ void TestQtCommPort::inputStaysBounded()
     QCOMPARE(total, 3000);
 }
 
-void TestQtCommPort::failures_data()
+void TestSystemPort::failures_data()
 {
     QTest::addColumn<int>("step"); // 1 settings, 2 write closed, 3 port number
     QTest::addColumn<QStringList>("mentions");
@@ -129,11 +134,11 @@ void TestQtCommPort::failures_data()
     QTest::newRow("port number 0") << 3 << QStringList{"Com0", "no such port number"};
 }
 
-void TestQtCommPort::failures()
+void TestSystemPort::failures()
 {
     QFETCH(int, step);
     QFETCH(QStringList, mentions);
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     const QString text = failureOf([&] {
         switch (step) {
         case 1: port.setSettings(QStringLiteral("9600,X,8,1")); break;
@@ -147,13 +152,13 @@ void TestQtCommPort::failures()
     QCOMPARE(port.settings(), QStringLiteral("9600,N,8,1"));
 }
 
-void TestQtCommPort::deviceInUse()
+void TestSystemPort::deviceInUse()
 {
     Pty pty;
     pty.beCom1();
-    QtCommPort first;
+    SystemCommPort first(testPorts());
     first.open();
-    QtCommPort second;
+    SystemCommPort second(testPorts());
     const QString text = failureOf([&] { second.open(); });
     QVERIFY2(text.contains(QStringLiteral("Com1 (%1): cannot open: ").arg(pty.path())), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("in use")), qPrintable(text));
@@ -162,14 +167,14 @@ void TestQtCommPort::deviceInUse()
 }
 
 // The board stops reading and its side of the line fills up: the next command finds no room.
-void TestQtCommPort::stalledLineThrowsFromFlush()
+void TestSystemPort::stalledLineThrowsFromFlush()
 {
     Pty pty;
     pty.beCom1();
     // Opened before the port, which then holds the device exclusively.
     const int filler = ::open(pty.path().toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
     QVERIFY(filler >= 0);
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     port.open();
     fillLine(filler);
     QSignalSpy failed(&port, &CommPort::failed);
@@ -189,13 +194,13 @@ void TestQtCommPort::stalledLineThrowsFromFlush()
 
 // Chatter from before the open is not part of the first burst; the low-latency
 // request, which a pseudo-terminal refuses, says nothing.
-void TestQtCommPort::openDropsStaleInput()
+void TestSystemPort::openDropsStaleInput()
 {
     Pty pty;
     pty.beCom1();
     pty.send("x\r\n12\r\n>stale");
     QTest::qWait(50);
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     QSignalSpy failed(&port, &CommPort::failed);
     QSignalSpy received(&port, &CommPort::received);
     port.open();
@@ -206,9 +211,9 @@ void TestQtCommPort::openDropsStaleInput()
 }
 
 // Asked afresh each time, so a port menu opened later shows what has changed.
-void TestQtCommPort::descriptionsFollowTheEnvironment()
+void TestSystemPort::descriptionsFollowTheEnvironment()
 {
-    QtCommPort port;
+    SystemCommPort port(testPorts());
     qputenv("ORVANE_COM2", "/dev/pts/41");
     QCOMPARE(port.portDescriptions(4).value(1), QStringLiteral("/dev/pts/41"));
     qputenv("ORVANE_COM2", "/dev/ttyUSB7");
@@ -218,41 +223,5 @@ void TestQtCommPort::descriptionsFollowTheEnvironment()
     QCOMPARE(now.value(1), QStringLiteral("/dev/ttyUSB7"));
 }
 
-void TestQtCommPort::lockHolders_data()
-{
-    QTest::addColumn<QString>("holder"); // "alive", "ended", "unreadable"
-    QTest::addColumn<bool>("gone");
-    QTest::newRow("a running program") << "alive" << false;
-    QTest::newRow("a program that has ended") << "ended" << true;
-    QTest::newRow("no lock information") << "unreadable" << false;
-}
-
-// What a message says of a lock file that keeps the device from us.
-void TestQtCommPort::lockHolders()
-{
-    QFETCH(QString, holder);
-    QFETCH(bool, gone);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("LCK..ttyUSB0"));
-    qint64 pid = QCoreApplication::applicationPid();
-    if (holder == u"ended") {
-        const pid_t child = ::fork();
-        if (child == 0)
-            ::_exit(0);
-        ::waitpid(child, nullptr, 0);
-        pid = child;
-    }
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    if (holder != u"unreadable")
-        file.write(QByteArray::number(pid) + "\nminicom\nthis-host\n");
-    file.close();
-
-    const LockHolder lock = describeLock(path);
-    QCOMPARE(lock.gone, gone);
-    QCOMPARE(lock.text, holder == u"unreadable" ? QStringLiteral("lock file %1").arg(path)
-                                                : QStringLiteral("minicom, process %1; lock file %2").arg(pid).arg(path));
-}
-
-QTEST_GUILESS_MAIN(TestQtCommPort)
-#include "tst_qtcommport.moc"
+QTEST_GUILESS_MAIN(TestSystemPort)
+#include "tst_systemport.moc"
