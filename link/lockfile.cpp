@@ -1,46 +1,113 @@
 #include "link/lockfile.h"
 
+#include "link/devicename.h"
+
 #include <QList>
-#include <QtEndian>
 
-namespace lockfile {
+#include <algorithm>
+#include <cstring>
 
-QString nameFor(const QString &device)
+namespace {
+constexpr qsizetype kNameMax = 255;
+// No process ID on Linux is larger (PID_MAX_LIMIT).
+constexpr qint64 kPidMax = 4'194'304;
+
+bool isBlank(char c)
 {
-    QString name = device.startsWith(QLatin1String("/dev/")) ? device.mid(5) : device;
-    return QStringLiteral("LCK..") + name.replace(u'/', u'_');
+    return c == ' ' || c == '\t';
 }
 
-std::optional<Owner> parse(const QByteArray &content)
+QByteArrayView skipBlanks(QByteArrayView text)
 {
-    if (content.size() == 4) {
-        const qint32 pid = qFromUnaligned<qint32>(content.constData());
-        return pid > 0 ? std::optional<Owner>(Owner{pid, {}}) : std::nullopt;
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    return text;
+}
+
+// The first line, without its line ending.
+QByteArrayView firstLine(QByteArrayView text)
+{
+    const qsizetype end = text.indexOf('\n');
+    QByteArrayView line = end < 0 ? text : text.first(end);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
+QByteArrayView restAfterLine(QByteArrayView text)
+{
+    const qsizetype end = text.indexOf('\n');
+    return end < 0 ? QByteArrayView() : text.sliced(end + 1);
+}
+
+// A decimal PID that ends the text or a blank; 0 for anything else.
+qint64 leadingPid(QByteArrayView text, qsizetype *length)
+{
+    qsizetype n = 0;
+    qint64 pid = 0;
+    while (n < text.size() && text[n] >= '0' && text[n] <= '9') {
+        pid = pid * 10 + (text[n] - '0');
+        if (pid > kPidMax)
+            return 0;
+        ++n;
     }
-    const QList<QByteArray> words = content.simplified().split(' ');
-    bool ok = false;
-    const qint64 pid = words.value(0).toLongLong(&ok);
-    if (!ok || pid <= 0)
-        return std::nullopt;
-    return Owner{pid, QString::fromUtf8(words.value(1))};
+    *length = n;
+    return n > 0 && (n == text.size() || isBlank(text[n])) ? pid : 0;
+}
+} // namespace
+
+QString lockFileName(const QString &device)
+{
+    const QLatin1String dev("/dev/");
+    QString name = device.startsWith(dev) ? device.mid(dev.size()).replace(u'/', u'_')
+                                          : device.mid(device.lastIndexOf(u'/') + 1);
+    name.prepend(QLatin1String("LCK.."));
+    return encodeDeviceName(name).size() > kNameMax ? QString() : name;
 }
 
-QByteArray format(qint64 pid, const QString &program)
+LockOwner parseLockFile(QByteArrayView bytes)
+{
+    // Four bytes of text would make a PID far above the largest there is.
+    if (bytes.size() == 4) {
+        qint32 binary = 0;
+        std::memcpy(&binary, bytes.data(), sizeof binary);
+        if (binary > 0 && binary <= kPidMax)
+            return {binary, {}};
+    }
+    const QByteArrayView line = skipBlanks(firstLine(bytes));
+    qsizetype length = 0;
+    const qint64 pid = leadingPid(line, &length);
+    if (pid == 0)
+        return {};
+    // HDB may name the program after the PID, and maybe its user after that;
+    // Qt names it on a line of its own.
+    QByteArrayView name = skipBlanks(line.sliced(length));
+    if (name.isEmpty())
+        name = firstLine(restAfterLine(bytes)).trimmed();
+    else
+        name = name.first(std::find_if(name.begin(), name.end(), isBlank) - name.begin());
+    return {pid, QString::fromUtf8(name)};
+}
+
+QByteArray formatLockFile(qint64 pid, const QString &program)
 {
     return QByteArray::number(pid).rightJustified(10, ' ') + ' ' + program.toUtf8() + '\n';
 }
 
-std::optional<qint64> flockHolder(const QByteArray &table, quint32 major, quint32 minor, quint64 inode)
+std::optional<qint64> flockHolder(QByteArrayView procLocks, const LockedFile &file)
 {
-    const QByteArray file = QByteArray::number(major, 16).rightJustified(2, '0') + ':'
-                            + QByteArray::number(minor, 16).rightJustified(2, '0') + ':' + QByteArray::number(inode);
-    for (const QByteArray &line : table.split('\n')) {
-        // "1: FLOCK  ADVISORY  WRITE 4242 00:05:87 0 EOF"; waiters carry "->".
-        const QList<QByteArray> f = line.simplified().split(' ');
-        if (f.size() >= 6 && f[1] == "FLOCK" && f[3] == "WRITE" && f[5] == file)
-            return f[4].toLongLong();
+    // "1: FLOCK  ADVISORY  WRITE 4242 00:19:3 0 EOF"; a waiter has "->" before FLOCK.
+    for (QByteArrayView rest = procLocks; !rest.isEmpty(); rest = restAfterLine(rest)) {
+        const QList<QByteArray> fields = firstLine(rest).toByteArray().simplified().split(' ');
+        if (fields.size() < 6 || fields[1] != "FLOCK" || fields[3] != "WRITE")
+            continue;
+        const QList<QByteArray> id = fields[5].split(':');
+        bool ok[3] = {};
+        if (id.size() != 3 || id[0].toUInt(&ok[0], 16) != file.major
+            || id[1].toUInt(&ok[1], 16) != file.minor || id[2].toULongLong(&ok[2]) != file.inode
+            || !(ok[0] && ok[1] && ok[2]))
+            continue;
+        return qMax<qint64>(fields[4].toLongLong(), 0);
     }
     return std::nullopt;
 }
-
-} // namespace lockfile

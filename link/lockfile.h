@@ -1,27 +1,47 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
 
-// UUCP lock files, as serial programs on Unix share them.
-namespace lockfile {
+// The two ways serial programs on Linux keep each other off a port: a UUCP
+// lock file in the lock folder, and flock() on the open device. Only the
+// reading and writing of their texts lives here; the files are the caller's.
 
-// "LCK..ttyUSB0" for /dev/ttyUSB0.
-QString nameFor(const QString &device);
+// The lock file's name for a device, as minicom names it: "LCK.." and the path
+// below /dev with '/' as '_' (LCK..ttyUSB0, LCK..pts_3), or the last part of a
+// path outside /dev. The caller resolves symbolic links first, so that every
+// name of a device locks the same file. Empty when the name would be longer
+// than a file name may be.
+QString lockFileName(const QString &device);
 
-struct Owner {
-    qint64 pid = 0;
-    QString program; // empty when the file does not say
+// Whom a lock file names.
+struct LockOwner {
+    qint64 pid = 0; // 0: the file names no process (empty, garbage, 0 or below)
+    QString program; // when the file says it
+    bool namesProcess() const { return pid > 0; }
 };
-// Who a lock file names; nothing when it names no process.
-std::optional<Owner> parse(const QByteArray &content);
-// The lock file of process `pid`, named `program`, in the format other programs read.
-QByteArray format(qint64 pid, const QString &program);
 
-// The process holding an exclusive flock on the file (device major:minor, inode)
-// in the text of the system's lock table (/proc/locks).
-std::optional<qint64> flockHolder(const QByteArray &table, quint32 major, quint32 minor, quint64 inode);
+// Reads the formats in use: HDB text (the PID, right-aligned or not, then
+// optionally a name, then a newline), the old 4-byte binary PID, and Qt's
+// "pid\nprogram\nhost\n".
+LockOwner parseLockFile(QByteArrayView bytes);
 
-} // namespace lockfile
+// The lock file of process `pid`, named `program`, in the HDB text every neighbour reads.
+QByteArray formatLockFile(qint64 pid, const QString &program);
+
+// A file as /proc/locks names it: the device number of its file system
+// (st_dev) and its inode.
+struct LockedFile {
+    quint32 major = 0;
+    quint32 minor = 0;
+    quint64 inode = 0;
+};
+
+// Who holds an exclusive flock() on the file, read from /proc/locks' text:
+// nothing when nobody does, else the holder's PID, or 0 when it is not visible
+// from here (another PID namespace, or it has ended and passed the descriptor on).
+std::optional<qint64> flockHolder(QByteArrayView procLocks, const LockedFile &file);

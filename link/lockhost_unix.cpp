@@ -83,7 +83,7 @@ public:
 
     std::optional<qint64> deviceLockHolder(const QString &device) const override
     {
-        return flockHolder(encodeDeviceName(device));
+        return deviceFlockHolder(encodeDeviceName(device));
     }
 };
 } // namespace

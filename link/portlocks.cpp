@@ -20,14 +20,20 @@ void CommPort::takeLockFile()
     if (dir.isEmpty())
         return;
     // Two paths to one adapter are one device: it is locked under its own name.
-    const QString ours = dir + u'/' + lockfile::nameFor(host->realDevice(m_device));
-    // Programs that lock the name they were given are found under it too.
-    const QString given = dir + u'/' + lockfile::nameFor(m_device);
-    if (given != ours)
-        clearLockFile(given);
+    const QString name = lockFileName(host->realDevice(m_device));
+    if (name.isEmpty())
+        fail(QString::fromLatin1(kOpening),
+             QStringLiteral("its path is too long for the lock file that keeps other programs off it "
+                            "(File name too long)"));
+    const QString ours = dir + u'/' + name;
+    // Programs that do not follow symbolic links lock the name they were given.
+    const QString given = lockFileName(m_device);
+    if (!given.isEmpty() && dir + u'/' + given != ours)
+        clearLockFile(dir + u'/' + given);
     clearLockFile(ours);
+    const QByteArray content = formatLockFile(host->self(), host->process(host->self()).name);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        switch (host->create(ours, lockfile::format(host->self(), host->process(host->self()).name))) {
+        switch (host->create(ours, content)) {
         case LockHost::Write::Written:
             m_lockFile = ours;
             return;
@@ -53,16 +59,16 @@ void CommPort::clearLockFile(const QString &file)
     const std::optional<QByteArray> content = host.read(file);
     if (!content)
         return;
-    const std::optional<lockfile::Owner> owner = lockfile::parse(*content);
-    if (!owner)
+    const LockOwner owner = parseLockFile(*content);
+    if (!owner.namesProcess())
         fail(QString::fromLatin1(kOpening),
              QStringLiteral("a lock file keeps the device for another program but does not say which "
                             "(lock file %1; remove it if no program is using the device)")
                  .arg(file));
-    const LockHost::Process process = host.process(owner->pid);
+    const LockHost::Process process = host.process(owner.pid);
     const QString who = QStringLiteral("%1; lock file %2")
-                            .arg(holder(owner->program.isEmpty() ? process.name : owner->program, owner->pid), file);
-    if (process.running || owner->pid == host.self())
+                            .arg(holder(owner.program.isEmpty() ? process.name : owner.program, owner.pid), file);
+    if (process.running || owner.pid == host.self())
         fail(QString::fromLatin1(kOpening), QStringLiteral("the device is in use by another program (%1)").arg(who));
     // The program has ended: its lock is stale.
     if (host.remove(file))
@@ -80,8 +86,7 @@ void CommPort::releaseLockFile()
         return;
     // Only while it is still ours.
     const std::optional<QByteArray> content = host->read(file);
-    const std::optional<lockfile::Owner> owner = content ? lockfile::parse(*content) : std::nullopt;
-    if (owner && owner->pid == host->self())
+    if (content && parseLockFile(*content).pid == host->self())
         host->remove(file);
 }
 
@@ -89,7 +94,9 @@ QString CommPort::lockHolder() const
 {
     LockHost *host = lockHost();
     const std::optional<qint64> pid = host ? host->deviceLockHolder(host->realDevice(m_device)) : std::nullopt;
-    if (!pid)
+    // The lock table names the process that took the lock, which may have handed it on and ended.
+    const LockHost::Process process = pid && *pid > 0 ? host->process(*pid) : LockHost::Process{};
+    if (!process.running)
         return QStringLiteral("it holds a lock on the device");
-    return holder(host->process(*pid).name, *pid);
+    return holder(process.name, *pid);
 }

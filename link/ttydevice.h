@@ -25,4 +25,4 @@ QString processName(qint64 pid);
 
 // The process holding an exclusive lock (flock) on a device node, from the
 // system's table of locks; nothing when none is found.
-std::optional<qint64> flockHolder(const QByteArray &devicePath);
+std::optional<qint64> deviceFlockHolder(const QByteArray &devicePath);

@@ -41,7 +41,7 @@ QString processName(qint64 pid)
     return QString::fromLocal8Bit(comm.readAll()).trimmed();
 }
 
-std::optional<qint64> flockHolder(const QByteArray &devicePath)
+std::optional<qint64> deviceFlockHolder(const QByteArray &devicePath)
 {
     struct stat node {};
     if (::stat(devicePath.constData(), &node) != 0)
@@ -49,5 +49,5 @@ std::optional<qint64> flockHolder(const QByteArray &devicePath)
     QFile locks(QStringLiteral("/proc/locks"));
     if (!locks.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return lockfile::flockHolder(locks.readAll(), major(node.st_dev), minor(node.st_dev), node.st_ino);
+    return flockHolder(locks.readAll(), {major(node.st_dev), minor(node.st_dev), quint64(node.st_ino)});
 }

@@ -19,7 +19,7 @@ QString processName(qint64)
     return {};
 }
 
-std::optional<qint64> flockHolder(const QByteArray &)
+std::optional<qint64> deviceFlockHolder(const QByteArray &)
 {
     return std::nullopt;
 }

@@ -1,5 +1,5 @@
-#include "link/systemport.h"
 #include "livepanel.h"
+#include "portholder.h"
 #include "ptypair.h"
 #include "simprocess.h"
 
@@ -254,18 +254,10 @@ void TestFaults::clicksAsFastAsTheyCome()
     qInfo("%d clicks", clicks);
 }
 
-// "--hold DEVICE": keep the device open from a second process until killed.
 int main(int argc, char *argv[])
 {
-    if (argc == 3 && QByteArray(argv[1]) == "--hold") {
-        QCoreApplication app(argc, argv);
-        qputenv("ORVANE_COM1", argv[2]);
-        SystemCommPort port;
-        port.open();
-        std::printf("held\n");
-        std::fflush(stdout);
-        return app.exec();
-    }
+    if (isHoldRequest(argc, argv))
+        return holdPort(argc, argv);
     QApplication app(argc, argv);
     selfPath = QCoreApplication::applicationFilePath();
     TestFaults test;
