@@ -8,6 +8,7 @@ namespace {
 constexpr unsigned long kIgnoredLinesReported = 20;
 constexpr std::size_t kFirstPart = kReplySize / 2; // of a split reply
 constexpr double kBitsPerCharacter = 10.0;         // start, 8 data, stop
+constexpr std::size_t kGarbleSize = 9;
 
 double seconds(int ms) { return ms / 1000.0; }
 } // namespace
@@ -19,6 +20,7 @@ FaultPolicy::FaultPolicy(const Options &options, double start, Sink &sink)
     , model_(options.seed)
     , line_(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate, seconds(options.latencyMs), start,
             options.seed ^ 0x6279746573ull)
+    , garbleRandom_(options.seed ^ 0x676172626c65ull)
 {
     for (int channel = 0; channel < kChannelCount; ++channel) {
         if (const auto &value = options.fixed[static_cast<std::size_t>(channel)])
@@ -28,11 +30,17 @@ FaultPolicy::FaultPolicy(const Options &options, double start, Sink &sink)
         stalled_ = true;
         log(start, "stall");
     }
+    if (options.muteAfter == 0u)
+        log(start, "mute");
+    if (options.garbleAfter == 0u)
+        log(start, "garble");
 }
 
 void FaultPolicy::logReply(double now, std::string_view what, const ReplyTag &reply)
 {
-    log(now, std::string(what) + " " + std::to_string(reply.channel) + " " + hexByte(reply.value));
+    const bool garbled = what == "tx" && !reply.garbled.empty();
+    log(now, std::string(garbled ? "garbled" : what) + " " + std::to_string(reply.channel) + " "
+                 + (garbled ? hexBytes(reply.garbled) : hexByte(reply.value)));
 }
 
 void FaultPolicy::opened(double now)
@@ -111,13 +119,19 @@ void FaultPolicy::handleLine(const std::string &line, double now)
 void FaultPolicy::measure(double now)
 {
     ++measures_;
-    const ReplyTag reply{channel_, model_.read(channel_, now - start_, shield_)};
-    const bool dropped = options_.silent || floodEnd_ || (options_.drop != 0 && measures_ % options_.drop == 0);
-    if (dropped) {
+    ReplyTag reply{channel_, model_.read(channel_, now - start_, shield_), {}};
+    if (options_.muteAfter == measures_)
+        log(now, "mute");
+    if (options_.garbleAfter == measures_)
+        log(now, "garble");
+    const bool muted = options_.muteAfter && measures_ > *options_.muteAfter;
+    if (muted || options_.silent || floodEnd_ || (options_.drop != 0 && measures_ % options_.drop == 0)) {
         logReply(now, "drop", reply);
         return;
     }
-    std::string text = readingReply(reply.value);
+    if (options_.garbleAfter && measures_ > *options_.garbleAfter)
+        reply.garbled = garble();
+    std::string text = reply.garbled.empty() ? readingReply(reply.value) : reply.garbled;
     const std::size_t garbage = measures_ % options_.garbageEvery == 0 ? options_.garbage : 0;
     const double ready = now + seconds(options_.delayMs);
     if (options_.splitMs >= 0) {
@@ -126,6 +140,17 @@ void FaultPolicy::measure(double now)
     } else {
         line_.send(ready, std::move(text), garbage, reply);
     }
+}
+
+// A '>' would let the panel take these bytes for a reply.
+std::string FaultPolicy::garble()
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < kGarbleSize; ++i) {
+        const int byte = garbleRandom_.between(0, 254);
+        bytes += static_cast<char>(byte >= '>' ? byte + 1 : byte);
+    }
+    return bytes;
 }
 
 void FaultPolicy::endFlood(double now)
@@ -151,8 +176,12 @@ std::string_view FaultPolicy::output(double now)
 
 void FaultPolicy::sent(std::size_t count, double now)
 {
-    for (const ReplyTag &reply : line_.taken(count))
-        logReply(now, "tx", reply);
+    for (const Taken &taken : line_.taken(count)) {
+        if (taken.reply)
+            logReply(now, "tx", *taken.reply);
+        else
+            log(now, "noise " + hexBytes(taken.noise));
+    }
 }
 
 std::optional<double> FaultPolicy::nextWake() const

@@ -4,6 +4,7 @@
 #include "options.h"
 #include "output_line.h"
 #include "protocol.h"
+#include "rng.h"
 
 #include <optional>
 #include <string>
@@ -49,6 +50,7 @@ public:
 private:
     void handleLine(const std::string &line, double now);
     void measure(double now);
+    std::string garble();
     void endFlood(double now);
     void log(double now, const std::string &text) { sink_.event(now, text); }
     void logReply(double now, std::string_view what, const ReplyTag &reply);
@@ -59,6 +61,7 @@ private:
     BoardModel model_;
     LineAssembler assembler_;
     OutputLine line_;
+    Rng garbleRandom_;
 
     bool open_ = false;
     bool hungUp_ = false;

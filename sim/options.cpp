@@ -93,7 +93,8 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
 
         static constexpr std::string_view kWithArgument[] = {
             "--link", "--log", "--delay", "--split", "--drop", "--garbage", "--garbage-every",
-            "--hangup-after", "--stall-after", "--line-rate", "--latency", "--flood", "--value", "--seed",
+            "--hangup-after", "--stall-after", "--mute-after",
+            "--garble-after", "--line-rate", "--latency", "--flood", "--value", "--seed",
         };
         bool known = false;
         for (const auto option : kWithArgument)
@@ -127,11 +128,11 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
             if (arg.empty())
                 return bad("a path");
             (name == "--link" ? o.linkPath : o.logPath) = arg;
-        } else if (name == "--stall-after") {
+        } else if (name == "--stall-after" || name == "--mute-after" || name == "--garble-after") {
             unsigned n = 0;
             if (!whole(n, 0u, 1000000u))
                 return bad("a count 0..1000000");
-            o.stallAfter = n;
+            (name == "--stall-after" ? o.stallAfter : name == "--mute-after" ? o.muteAfter : o.garbleAfter) = n;
         } else if (name == "--line-rate") {
             if (!whole(o.lineRate, 0u, 4000000u) || (o.lineRate != 0 && o.lineRate < 50))
                 return bad("a baud rate 50..4000000, or 0");
@@ -215,6 +216,11 @@ Options:
                     it full, so that the panel's writes find no room; answers
                     already on their way still arrive
   --silent          never answer
+  --mute-after N    answer the first N "x" (0..1000000), then none: the board
+                    goes silent during a run; the rest are logged as dropped
+  --garble-after N  answer the first N "x" (0..1000000), then send 9 random
+                    bytes instead of each answer, as a board at another line
+                    speed would; they never hold a ">", so never make a reply
   --flood SECONDS   after the first command line, send random bytes as fast as
                     the line takes them for SECONDS (decimal, up to 3600); "x"
                     is not answered meanwhile
@@ -226,8 +232,16 @@ Options:
                       rx TEXT      a command line without CR (bytes outside
                                    printable ASCII, and \, as \xNN)
                       tx CH HH     last byte of an answer sent to the panel
-                      drop CH HH   answer not sent (--drop, --silent, flood,
-                                   port closed before it went out)
+                      drop CH HH   answer not sent (--drop, --silent,
+                                   --mute-after, flood, port closed before it
+                                   went out)
+                      garbled CH BYTES
+                                   what --garble-after sent instead of an
+                                   answer, in hex, once its last byte went
+                      noise BYTES  what --garbage sent after an answer, in
+                                   hex, once its last byte went (a flood is
+                                   not logged)
+                      mute, garble --mute-after, --garble-after began
                       opened       the panel opened the port, nobody else had it
                       closed       its last opener closed it, or died
                       overflow     line over 256 bytes without CR discarded
@@ -235,8 +249,8 @@ Options:
                       flood-start, flood-end, hangup
   -h, --help        show this help and exit
 
-Delayed, split and padded answers and the flood are paced by --line-rate and
-held by --latency like any other bytes.
+Delayed, split, padded and garbled answers and the flood are paced by
+--line-rate and held by --latency like any other bytes.
 
 Exit status: 0 on a signal or after --hangup-after, 1 on a runtime failure,
 2 on a bad argument.

@@ -23,6 +23,8 @@ struct Options
     unsigned garbageEvery = 1;
     unsigned hangupAfter = 0; // 0: never
     std::optional<unsigned> stallAfter;
+    std::optional<unsigned> muteAfter;   // "x" answered before the board stops answering
+    std::optional<unsigned> garbleAfter; // "x" answered before answers turn to garble
     unsigned lineRate = 9600; // baud; 0: instant
     int latencyMs = 0; // 0: bytes are not held
     bool silent = false;

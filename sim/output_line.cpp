@@ -80,18 +80,25 @@ void OutputLine::release(double now, bool keep, std::vector<ReplyTag> &skipped)
         if (releaseOf(piece, piece.next) > now)
             return;
         if (keep) {
-            due_ += piece.next < piece.text.size() ? piece.text[piece.next] : static_cast<char>(random_.byte());
+            const bool random = piece.next >= piece.text.size();
+            const char byte = random ? static_cast<char>(random_.byte()) : piece.text[piece.next];
+            if (random && !piece.flood)
+                piece.noise += byte;
+            due_ += byte;
             ++released_;
         }
         ++piece.next;
         if (piece.reply && piece.next == piece.text.size()) {
             if (keep)
-                marks_.push_back({released_, *piece.reply});
+                marks_.push_back({released_, {piece.reply, {}}});
             else
                 skipped.push_back(*piece.reply);
         }
-        if (piece.next == piece.count)
+        if (piece.next == piece.count) {
+            if (!piece.noise.empty())
+                marks_.push_back({released_, {std::nullopt, std::move(piece.noise)}});
             pieces_.pop_front();
+        }
     }
 }
 
@@ -102,14 +109,14 @@ std::string_view OutputLine::due(double now)
     return due_;
 }
 
-std::vector<ReplyTag> OutputLine::taken(std::size_t count)
+std::vector<Taken> OutputLine::taken(std::size_t count)
 {
     count = std::min(count, due_.size());
     due_.erase(0, count);
     taken_ += count;
-    std::vector<ReplyTag> done;
+    std::vector<Taken> done;
     while (!marks_.empty() && marks_.front().end <= taken_) {
-        done.push_back(marks_.front().reply);
+        done.push_back(std::move(marks_.front().what));
         marks_.pop_front();
     }
     return done;
@@ -125,8 +132,10 @@ std::vector<ReplyTag> OutputLine::skipDue(double now)
 std::vector<ReplyTag> OutputLine::dropQueued(double now)
 {
     std::vector<ReplyTag> lost;
-    for (const Mark &mark : marks_)
-        lost.push_back(mark.reply);
+    for (const Mark &mark : marks_) {
+        if (mark.what.reply)
+            lost.push_back(*mark.what.reply);
+    }
     marks_.clear();
     due_.clear();
     taken_ = released_;

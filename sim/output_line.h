@@ -15,6 +15,14 @@ struct ReplyTag
 {
     int channel = 0;
     std::uint8_t value = 0;
+    std::string garbled; // sent instead of the reply, if not empty
+};
+
+// A reply, or the random bytes after one, once the panel's side took its last byte.
+struct Taken
+{
+    std::optional<ReplyTag> reply;
+    std::string noise; // when no reply
 };
 
 // Bytes on their way from the board to the panel. The board's serial line
@@ -35,8 +43,8 @@ public:
 
     // Bytes that have left the adapter by now and not been taken yet.
     std::string_view due(double now);
-    // The first count bytes of due() went on: the replies they complete.
-    std::vector<ReplyTag> taken(std::size_t count);
+    // The first count bytes of due() went on: the replies and noise they complete.
+    std::vector<Taken> taken(std::size_t count);
     // Nobody listens: what leaves the adapter by now is lost.
     std::vector<ReplyTag> skipDue(double now);
     // Loses every byte queued; a flood goes on from now.
@@ -54,12 +62,13 @@ private:
         double until = 0.0; // a flood's end
         std::optional<ReplyTag> reply;
         std::uint64_t next = 0;
+        std::string noise; // its random bytes released so far, unless a flood
     };
 
     struct Mark
     {
-        std::uint64_t end; // stream offset just past the reply
-        ReplyTag reply;
+        std::uint64_t end; // stream offset just past the reply or noise
+        Taken what;
     };
 
     double releaseOf(const Piece &piece, std::uint64_t index) const;

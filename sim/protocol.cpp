@@ -44,6 +44,15 @@ std::string hexByte(std::uint8_t value)
     return {kHex[value >> 4], kHex[value & 0x0F]};
 }
 
+std::string hexBytes(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (const char c : bytes)
+        out += hexByte(static_cast<std::uint8_t>(c));
+    return out;
+}
+
 std::string readingReply(std::uint8_t value)
 {
     return "x\r\n" + hexByte(value) + "\r\n>";

@@ -27,6 +27,8 @@ Command parseCommand(std::string_view line);
 
 // The reading as two upper-case hex digits, as in a reply and in the log.
 std::string hexByte(std::uint8_t value);
+// Every byte so, one after the other.
+std::string hexBytes(std::string_view bytes);
 
 // "x" CR LF, the reading in hex, CR LF, ">".
 inline constexpr std::size_t kReplySize = 8;

@@ -90,6 +90,8 @@ private slots:
                                        << answers({17}) << 0;
         QTest::newRow("drop every 2nd") << (values + QStringList{"--drop", "2"}) << QByteArrayList{sixReadings}
                                         << answers({1, 3, 5}) << 0;
+        QTest::newRow("mute after 2") << (values + QStringList{"--mute-after", "2"}) << QByteArrayList{sixReadings}
+                                      << answers({1, 2}) << 0;
         QTest::newRow("garbage 1") << (values + QStringList{"--garbage", "1"}) << QByteArrayList{"s 1\rx\rs 2\rx\r"}
                                    << answers({1, 2}) << 1;
         QTest::newRow("garbage every 2nd") << (values + QStringList{"--garbage", "2", "--garbage-every", "2"})
@@ -192,6 +194,7 @@ private slots:
             {"--delay", "abc"}, {"--delay"}, {"--split", "1.5"}, {"--garbage-every", "0"},
             {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "3=0xZZ"}, {"--silent=yes"},
             {"--bogus"}, {"stray"}, {"--line-rate", "49"}, {"--latency=-1"}, {"--stall-after", "soon"},
+            {"--mute-after"}, {"--mute-after", "-1"}, {"--garble-after", "1000001"}, {"--garble-after=2x"},
         };
         for (const QStringList &args : bad)
             QTest::addRow("%s", qPrintable(args.join(' '))) << args << 2 << args[0].section('=', 0, 0);
