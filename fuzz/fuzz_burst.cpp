@@ -1,4 +1,6 @@
-// Any received burst: judged, decoded and told apart from other replies consistently.
+// Any received burst: judged, decoded and told apart from other replies consistently;
+// and any line, cut into any pieces, framed into replies the same way.
+#include "link/framing.h"
 #include "link/protocol.h"
 
 #include <QByteArray>
@@ -30,6 +32,29 @@ int expectedReading(const char *data, size_t size)
 }
 } // namespace
 
+// The line in pieces whose sizes the input's first byte chooses: the replies and what
+// is held must not depend on how the bytes arrived, and the reply after any noise is found.
+void checkFraming(const char *data, size_t size)
+{
+    const QByteArrayView line(data, qsizetype(size));
+    wire::ReplyFramer whole;
+    const QList<wire::Reply> once = whole.take(line);
+    wire::ReplyFramer pieces;
+    QList<wire::Reply> piecewise;
+    const int step = size ? 1 + quint8(data[0]) % 9 : 1;
+    for (qsizetype at = 0; at < line.size(); at += step)
+        piecewise += pieces.take(line.sliced(at, qMin<qsizetype>(step, line.size() - at)));
+    require(once.size() == piecewise.size() && whole.held() == pieces.held(), "framing depends on the pieces");
+    for (qsizetype i = 0; i < once.size(); ++i)
+        require(once[i].reading == piecewise[i].reading && once[i].wellFormed == piecewise[i].wellFormed,
+                "framing depends on the pieces");
+    require(whole.held() <= wire::kReplyLength - 1, "more held than the start of a reply");
+    const QList<wire::Reply> next = whole.take("x\r\n5A\r\n>");
+    require(!next.isEmpty() && next.last().wellFormed && next.last().reading == 0x5A,
+            "a whole reply after noise is not found");
+    require(whole.held() == 0, "something held after a whole reply");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
     const auto *data = reinterpret_cast<const char *>(bytes);
@@ -56,5 +81,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     require(wire::decodeReading(other) == reading, "reading depends on places other than 4..5");
     if (size > 5)
         require(wire::decodeReading(burst.first(5)) == reading, "reading depends on the tail");
+    checkFraming(data, size);
     return 0;
 }

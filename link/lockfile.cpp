@@ -91,7 +91,8 @@ LockOwner parseLockFile(QByteArrayView bytes)
 
 QByteArray formatLockFile(qint64 pid, const QString &program)
 {
-    return QByteArray::number(pid).rightJustified(10, ' ') + ' ' + program.toUtf8() + '\n';
+    const QByteArray name = program.isEmpty() ? QByteArray() : ' ' + program.toUtf8();
+    return QByteArray::number(pid).rightJustified(10, ' ') + name + '\n';
 }
 
 std::optional<qint64> flockHolder(QByteArrayView procLocks, const LockedFile &file)

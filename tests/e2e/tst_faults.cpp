@@ -17,15 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-// After a run has ended nothing of the panel keeps the processor busy.
-bool settlesToIdle()
-{
-    QTest::qWait(100);
-    const double before = cpuSeconds();
-    QTest::qWait(1000);
-    return cpuSeconds() - before < 0.1; // a spinning loop would use the whole second
-}
-
 QString selfPath;
 } // namespace
 

@@ -36,6 +36,8 @@ private slots:
     void portMenuTellsDevices();
     void failureDuringRun_data();
     void failureDuringRun();
+    void boardGoesQuiet_data();
+    void boardGoesQuiet();
 };
 
 void TestRunControl::startSequence_data()
@@ -219,6 +221,64 @@ void TestRunControl::failureDuringRun()
     // With the line back, Run works again.
     f.port->writeFailure.reset();
     f.port->stalled = false;
+    f.p().Start->click();
+    expectRunning(f);
+    QCOMPARE(f.reports.size(), 1);
+}
+
+void TestRunControl::boardGoesQuiet_data()
+{
+    QTest::addColumn<QByteArray>("answer"); // to each measure command once it goes quiet
+    QTest::addColumn<qint64>("unsent");      // bytes the driver holds
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("nothing") << QByteArray() << qint64(0)
+                             << "the board does not answer: no reply to the last 16 measure commands "
+                                "(check that it is powered and wired to the adapter)";
+    QTest::newRow("bytes of another speed") << QByteArray("\xf0\x0f\xaa\x55\x81\x7e\x03\xc0\x11") << qint64(0)
+                                            << "the board's replies cannot be read: 144 bytes in reply to the "
+                                               "last 16 measure commands, none a reading (check that the board "
+                                               "runs at 9600 baud)";
+    QTest::newRow("commands left unsent") << QByteArray() << qint64(6)
+                                          << "cannot write: the device takes no data (6 bytes are still waiting)";
+    QTest::newRow("malformed replies") << QByteArray("x\r\nZZ\r\n>") << qint64(0)
+                                       << "the board's replies cannot be read: 128 bytes in reply to the "
+                                          "last 16 measure commands, none a reading (check that the board "
+                                          "runs at 9600 baud)";
+}
+
+// A run whose board stops answering ends with one message, and nothing is sent after it.
+void TestRunControl::boardGoesQuiet()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(qint64, unsent);
+    QFETCH(QString, message);
+
+    PanelFixture f;
+    f.p().Start->click();
+    for (int step = 0; step < 5; ++step) {
+        f.tick(f.p().Timer1);
+        f.answer(0x20 + step);
+        f.tick(f.p().Timer2);
+    }
+    f.port->driverHolds = unsent;
+    int measures = 0;
+    while (f.reports.isEmpty() && measures < 40) {
+        f.tick(f.p().Timer1);
+        if (!f.p().Timer2->isActive())
+            break;
+        ++measures;
+        if (!answer.isEmpty())
+            f.port->feed(answer);
+        f.tick(f.p().Timer2);
+    }
+    QCOMPARE(measures, 16);
+    expectIdle(f, true);
+    QCOMPARE(f.reports, QStringList{QStringLiteral("Com1 (/dev/fake1): ") + message});
+    // The measure command that found it was never sent.
+    QVERIFY(f.port->sent().endsWith("s 3\r"));
+
+    f.port->driverHolds = 0;
     f.p().Start->click();
     expectRunning(f);
     QCOMPARE(f.reports.size(), 1);

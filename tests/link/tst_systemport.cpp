@@ -1,5 +1,6 @@
 #include "link/systemport.h"
 
+#include "failureof.h"
 #include "procstats.h"
 #include "ptypair.h"
 
@@ -16,16 +17,6 @@ PortSource testPorts()
     PortSource source = PortSource::system();
     source.ports = [] { return QList<SerialPortEntry>{}; };
     return source;
-}
-
-QString failureOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const CommError &e) {
-        return e.text();
-    }
-    return {};
 }
 } // namespace
 

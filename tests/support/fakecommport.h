@@ -42,14 +42,16 @@ public:
     std::optional<DeviceError> flushFailure;
     bool stalled = false; // the driver takes nothing more, so flushed bytes stay pending
     bool deviceLocked = false; // another program holds a lock on the device
+    qint64 driverHolds = 0;    // bytes the driver keeps unsent, as a hung adapter does
     FakeLockHost *locks = nullptr; // lock files, when the test keeps them
+    QMap<int, QString> devices;    // what a port opens, when not /dev/fakeN
     int opens = 0;
     int closes = 0;
 
 protected:
     QString deviceFor(int portNumber) const override
     {
-        return QStringLiteral("/dev/fake%1").arg(portNumber);
+        return devices.value(portNumber, QStringLiteral("/dev/fake%1").arg(portNumber));
     }
     LockHost *lockHost() const override { return locks; }
     bool rawOpen(const QString &, const CommSettings &) override
@@ -90,6 +92,7 @@ protected:
             m_pending.clear();
     }
     qint64 rawPending() const override { return m_pending.size(); }
+    qint64 rawUnsent() const override { return m_pending.size() + driverHolds; }
     qint64 rawWaiting() const override { return m_input.size(); }
     QByteArray rawTakeAll() override { return std::exchange(m_input, {}); }
 

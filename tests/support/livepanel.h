@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 
 #include "procstats.h"
@@ -23,6 +24,15 @@ inline PortSource testPorts(const QList<SerialPortEntry> &adapters = {
     PortSource source = PortSource::system();
     source.ports = [adapters] { return adapters; };
     return source;
+}
+
+// After a run has ended nothing of the panel keeps the processor busy.
+inline bool settlesToIdle()
+{
+    QTest::qWait(100);
+    const double before = cpuSeconds();
+    QTest::qWait(1000);
+    return cpuSeconds() - before < 0.1; // a spinning loop would use the whole second
 }
 
 // The real window over the real serial component, on the device given as Com1.
