@@ -3,11 +3,38 @@
 #include "app/orvane.h"
 #include "app/sessionend.h"
 #include "app/trace.h"
+#include "link/commport.h"
 #include "scan/precisewake.h"
 #include "scan/scheduling.h"
 
 #include <QApplication>
 #include <QPointer>
+
+#include <cstdlib>
+
+namespace {
+// The window whose port must be closed even when the program ends without
+// unwinding: Qt calls exit() when the X server goes away.
+Orvane *g_liveWindow = nullptr;
+
+void closePortAtExit()
+{
+    if (!g_liveWindow)
+        return;
+    CommPort *port = g_liveWindow->panel().OrvaneCom;
+    port->disconnect(g_liveWindow);
+    port->close();
+}
+
+void watchForExit(Orvane *window)
+{
+    static const bool registered = std::atexit(closePortAtExit) == 0;
+    if (!registered)
+        return;
+    g_liveWindow = window;
+    QObject::connect(window, &QObject::destroyed, [] { g_liveWindow = nullptr; });
+}
+} // namespace
 
 int runProgram(int argc, char *argv[], const std::function<void(Orvane &)> &started)
 {
@@ -18,6 +45,7 @@ int runProgram(int argc, char *argv[], const std::function<void(Orvane &)> &star
     // Closing the window unloads it: the port closes and the timers stop, even
     // while an About window keeps the program alive.
     window->setAttribute(Qt::WA_DeleteOnClose);
+    watchForExit(window);
     Trace::installFromEnvironment(window);
     window->show();
     if (started)

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -14,15 +16,40 @@
 namespace {
 QString selfPath;
 
+// The real program on the simulator's line, pressing Run once its window is
+// up, with `ignored` (when not 0) ignored from its start, as nohup does.
+void startProgram(QProcess &program, const SimProcess &sim, const QProcessEnvironment &display, int ignored = 0)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(display);
+    env.insert(QStringLiteral("ORVANE_COM1"), sim.device());
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    if (ignored)
+        program.setChildProcessModifier([ignored] { ::signal(ignored, SIG_IGN); });
+    program.start(selfPath, {QStringLiteral("--run-program")});
+}
+
+QProcessEnvironment offscreen()
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
 } // namespace
 
-// The real program told to stop by the desktop, the terminal or a kill: it ends
-// as if its windows were closed.
+// The real program told to stop by the desktop, the terminal or a kill, or
+// losing its display: the port is closed and its lock released.
 class TestSession : public QObject {
     Q_OBJECT
 private slots:
     void endsCleanlyOnSignal_data();
     void endsCleanlyOnSignal();
+    void ignoredSignalStaysIgnored_data();
+    void ignoredSignalStaysIgnored();
+    void losingTheXServerClosesThePort();
 };
 
 void TestSession::endsCleanlyOnSignal_data()
@@ -38,12 +65,7 @@ void TestSession::endsCleanlyOnSignal()
     QFETCH(int, signal);
     SimProcess sim({});
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ORVANE_COM1"), sim.device());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedChannels);
-    program.start(selfPath, {QStringLiteral("--run-program")});
+    startProgram(program, sim, offscreen());
     QVERIFY(program.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(!sim.received().isEmpty(), 8000); // "d 1": the run is going
     const QString lock = lockFileOf(sim.device());
@@ -53,6 +75,70 @@ void TestSession::endsCleanlyOnSignal()
     QVERIFY(program.waitForFinished(5000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 2000);
+    QVERIFY2(!QFileInfo::exists(lock), qPrintable(lock));
+}
+
+void TestSession::ignoredSignalStaysIgnored_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("nohup: SIGHUP") << int(SIGHUP);
+    QTest::newRow("background job of a script: SIGINT") << int(SIGINT);
+}
+
+void TestSession::ignoredSignalStaysIgnored()
+{
+    QFETCH(int, signal);
+    SimProcess sim({});
+    QProcess program;
+    startProgram(program, sim, offscreen(), signal);
+    QVERIFY(program.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.received().isEmpty(), 8000);
+
+    ::kill(pid_t(program.processId()), signal);
+    QVERIFY(!program.waitForFinished(1000));
+    const qsizetype commands = sim.received().size();
+    QTRY_VERIFY_WITH_TIMEOUT(sim.received().size() > commands, 2000); // the run goes on
+    QCOMPARE(sim.count(QStringLiteral("closed")), 0);
+
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 2000);
+    QVERIFY(!QFileInfo::exists(lockFileOf(sim.device())));
+}
+
+// Qt ends the program with exit() when the X connection breaks; the port is closed all the same.
+void TestSession::losingTheXServerClosesThePort()
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty())
+        QSKIP("Xvfb is not installed (scripts/setup installs it)");
+    QProcess server;
+    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("640x480x24")});
+    QTRY_VERIFY_WITH_TIMEOUT(server.canReadLine(), 10000);
+    const QByteArray number = server.readLine().trimmed();
+    QTemporaryDir runtime;
+    QProcessEnvironment display;
+    display.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(number));
+    display.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+
+    SimProcess sim({});
+    QProcess program;
+    startProgram(program, sim, display);
+    QVERIFY(program.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.received().isEmpty(), 8000);
+    const QString lock = lockFileOf(sim.device());
+    QVERIFY2(QFileInfo::exists(lock), qPrintable(lock));
+
+    server.terminate();
+    QVERIFY(server.waitForFinished(5000));
+    QVERIFY(program.waitForFinished(5000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 2000);
     QVERIFY2(!QFileInfo::exists(lock), qPrintable(lock));
 }
