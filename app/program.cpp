@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/display.h"
 #include "app/orvane.h"
 #include "app/sessionend.h"
 #include "app/trace.h"
@@ -11,6 +12,7 @@
 #include <QPointer>
 
 #include <cstdlib>
+#include <memory>
 
 namespace {
 // The window whose port must be closed even when the program ends without
@@ -38,8 +40,16 @@ void watchForExit(Orvane *window)
 
 int runProgram(int argc, char *argv[], const std::function<void(Orvane &)> &started)
 {
+    if (!prepareDisplay(argc, argv))
+        return 1;
     requestPreciseScheduling();
+    // The desktop entry's name, by which the desktop matches the window to its
+    // launcher: the Wayland app id, and the class of X11's WM_CLASS.
+    QCoreApplication::setApplicationName(QStringLiteral(ORVANE_APP_ID));
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORVANE_APP_ID));
+    auto noDisplay = std::make_unique<NoDisplayExit>();
     QApplication app(argc, argv);
+    noDisplay.reset();
     quitWhenSessionEnds();
     QPointer<Orvane> window = new Orvane(nullptr, {}, makePreciseWake().release());
     // Closing the window unloads it: the port closes and the timers stop, even
