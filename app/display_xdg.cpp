@@ -1,35 +1,30 @@
 #include "app/display.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QJsonArray>
-#include <QJsonObject>
-#include <QPluginLoader>
+#include <QFile>
 #include <QVersionNumber>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
-// Keys of the window-system plugins where Qt will look for them; only their
-// metadata is read, nothing is loaded.
-QStringList installedPlatforms()
+// Whether a window-system plugin whose file name starts so is where Qt looks
+// for it. Only names are read: a plugin's metadata would cost milliseconds.
+bool havePlugin(const char *prefix)
 {
     QStringList dirs;
     for (const QString &path : QCoreApplication::libraryPaths())
         dirs << path + QStringLiteral("/platforms");
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM_PLUGIN_PATH"))
         dirs << qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
-    QStringList keys;
-    for (const QString &path : dirs) {
-        const QDir dir(path);
-        for (const QString &file : dir.entryList(QDir::Files)) {
-            const QJsonObject meta = QPluginLoader(dir.filePath(file)).metaData();
-            for (const QJsonValue key : meta.value(QLatin1String("MetaData")).toObject().value(QLatin1String("Keys")).toArray())
-                keys << key.toString();
-        }
+    for (const QString &dir : dirs) {
+        std::error_code error;
+        for (const auto &entry : std::filesystem::directory_iterator(QFile::encodeName(dir).toStdString(), error))
+            if (entry.path().filename().string().starts_with(prefix))
+                return true;
     }
-    return keys;
+    return false;
 }
 
 bool platformNamed(int argc, char *argv[])
@@ -62,12 +57,11 @@ bool prepareDisplay(int argc, char *argv[])
 {
     if (platformNamed(argc, argv))
         return true;
-    const QStringList keys = installedPlatforms();
     DisplayOffer offer;
     offer.waylandSession = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     offer.xSession = !qEnvironmentVariableIsEmpty("DISPLAY");
-    offer.waylandPlugin = keys.contains(QLatin1String("wayland"));
-    offer.xcbPlugin = keys.contains(QLatin1String("xcb"));
+    offer.waylandPlugin = havePlugin("libqwayland");
+    offer.xcbPlugin = havePlugin("libqxcb");
     offer.preferX11 = QVersionNumber::fromString(QLatin1String(qVersion())) < QVersionNumber(6, 8);
     const DisplayChoice choice = chooseDisplay(offer);
     if (choice.platforms.isEmpty()) {
