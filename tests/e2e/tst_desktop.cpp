@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QPointer>
@@ -83,24 +84,57 @@ QString toplevelTitled(const QString &log, const QString &title)
 }
 } // namespace
 
-// The real program as a native Wayland client of a real compositor.
+// The real program without a display, and as a native Wayland client of a real compositor.
 class TestDesktop : public QObject {
     Q_OBJECT
 private slots:
-    void init();
+    void noDisplay_data();
+    void noDisplay();
     void panelAndAboutOnWayland();
     void losingTheCompositor();
 };
 
-void TestDesktop::init()
+#define SKIP_WITHOUT_WESTON()                                   \
+    if (const QString missing = WestonProcess::missing(); !missing.isEmpty()) \
+    QSKIP(qPrintable(missing))
+
+void TestDesktop::noDisplay_data()
 {
-    const QString missing = WestonProcess::missing();
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
+    QTest::addColumn<QString>("wayland");
+    QTest::addColumn<QString>("x11");
+    QTest::addColumn<QString>("lastLine");
+    QTest::newRow("none") << QString() << QString()
+                          << "orvane: no display to open the window on (neither WAYLAND_DISPLAY nor DISPLAY is set)";
+    QTest::newRow("neither answers") << "orvane-none" << ":9999"
+                                     << "orvane: cannot open a window: no display answered "
+                                        "(WAYLAND_DISPLAY=orvane-none, DISPLAY=:9999)";
+}
+
+// Not an abort with Qt's plugin message: one line of ours, and status 1.
+void TestDesktop::noDisplay()
+{
+    QFETCH(QString, wayland);
+    QFETCH(QString, x11);
+    QFETCH(QString, lastLine);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), wayland);
+    env.insert(QStringLiteral("DISPLAY"), x11);
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(selfPath, {QStringLiteral("--panel"), QDir::tempPath()});
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QStringList lines = QString::fromLocal8Bit(program.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.last(), lastLine);
+    if (wayland.isEmpty())
+        QCOMPARE(lines.size(), 1);
 }
 
 void TestDesktop::panelAndAboutOnWayland()
 {
+    SKIP_WITHOUT_WESTON();
     WestonProcess weston;
     QVERIFY(weston.isRunning());
     SimProcess sim({});
@@ -154,10 +188,11 @@ void TestDesktop::panelAndAboutOnWayland()
 }
 
 // Qt ends the program with _exit() when the compositor goes: none of its own
-// code runs, the system closes the device, and the lock file may stay behind,
+// code runs, the system closes the device, and the lock file stays behind,
 // naming the ended process, for the next program to clear.
 void TestDesktop::losingTheCompositor()
 {
+    SKIP_WITHOUT_WESTON();
     WestonProcess weston;
     SimProcess sim({});
     PanelProcess panel(weston.clientEnvironment(), sim, true);
@@ -172,18 +207,20 @@ void TestDesktop::losingTheCompositor()
     QCOMPARE(panel.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(panel.process.exitCode(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 2000);
-    QFile left(lock);
-    if (left.open(QIODevice::ReadOnly)) {
-        QCOMPARE(left.readLine().trimmed().toLongLong(), pid);
-        qInfo("the lock file %s was left behind", qPrintable(lock));
-    }
+    auto holder = [&lock] {
+        QFile file(lock);
+        return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
+    };
+    QCOMPARE(holder(), pid);
 
+    // The next program takes the stale lock over.
     QProcessEnvironment offscreen = QProcessEnvironment::systemEnvironment();
     offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     PanelProcess next(offscreen, sim, true);
     QVERIFY(sim.waitForEvent(QStringLiteral("opened"), 2));
     const qsizetype commands = sim.received().size();
     QTRY_VERIFY_WITH_TIMEOUT(sim.received().size() > commands, 3000);
+    QCOMPARE(holder(), next.process.processId());
 }
 
 namespace {
