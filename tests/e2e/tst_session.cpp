@@ -47,66 +47,45 @@ class TestSession : public QObject {
 private slots:
     void endsCleanlyOnSignal_data();
     void endsCleanlyOnSignal();
-    void ignoredSignalStaysIgnored_data();
-    void ignoredSignalStaysIgnored();
     void losingTheXServerClosesThePort();
 };
 
 void TestSession::endsCleanlyOnSignal_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM, the session ends") << int(SIGTERM);
-    QTest::newRow("SIGHUP, the terminal goes") << int(SIGHUP);
-    QTest::newRow("SIGINT, Ctrl-C") << int(SIGINT);
+    QTest::addColumn<bool>("ignoredAtStart"); // then it goes by, and SIGTERM ends the program
+    QTest::newRow("SIGTERM, the session ends") << int(SIGTERM) << false;
+    QTest::newRow("SIGHUP, the terminal goes") << int(SIGHUP) << false;
+    QTest::newRow("SIGINT, Ctrl-C") << int(SIGINT) << false;
+    QTest::newRow("SIGHUP under nohup") << int(SIGHUP) << true;
+    QTest::newRow("SIGINT to a background job of a script") << int(SIGINT) << true;
 }
 
 void TestSession::endsCleanlyOnSignal()
 {
     QFETCH(int, signal);
+    QFETCH(bool, ignoredAtStart);
     SimProcess sim({});
     QProcess program;
-    startProgram(program, sim, offscreen());
+    startProgram(program, sim, offscreen(), ignoredAtStart ? signal : 0);
     QVERIFY(program.waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(!sim.received().isEmpty(), 8000); // "d 1": the run is going
     const QString lock = lockFileOf(sim.device());
     QVERIFY2(QFileInfo::exists(lock), qPrintable(lock));
 
     ::kill(pid_t(program.processId()), signal);
+    if (ignoredAtStart) {
+        QVERIFY(!program.waitForFinished(1000));
+        const qsizetype commands = sim.received().size();
+        QTRY_VERIFY_WITH_TIMEOUT(sim.received().size() > commands, 2000); // the run goes on
+        QCOMPARE(sim.count(QStringLiteral("closed")), 0);
+        program.terminate();
+    }
     QVERIFY(program.waitForFinished(5000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 2000);
     QVERIFY2(!QFileInfo::exists(lock), qPrintable(lock));
-}
-
-void TestSession::ignoredSignalStaysIgnored_data()
-{
-    QTest::addColumn<int>("signal");
-    QTest::newRow("nohup: SIGHUP") << int(SIGHUP);
-    QTest::newRow("background job of a script: SIGINT") << int(SIGINT);
-}
-
-void TestSession::ignoredSignalStaysIgnored()
-{
-    QFETCH(int, signal);
-    SimProcess sim({});
-    QProcess program;
-    startProgram(program, sim, offscreen(), signal);
-    QVERIFY(program.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(!sim.received().isEmpty(), 8000);
-
-    ::kill(pid_t(program.processId()), signal);
-    QVERIFY(!program.waitForFinished(1000));
-    const qsizetype commands = sim.received().size();
-    QTRY_VERIFY_WITH_TIMEOUT(sim.received().size() > commands, 2000); // the run goes on
-    QCOMPARE(sim.count(QStringLiteral("closed")), 0);
-
-    program.terminate();
-    QVERIFY(program.waitForFinished(5000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 2000);
-    QVERIFY(!QFileInfo::exists(lockFileOf(sim.device())));
 }
 
 // Qt ends the program with exit() when the X connection breaks; the port is closed all the same.
