@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QWindow>
 
 namespace {
 QRect rectOf(const layout::Box &b)
@@ -74,4 +75,21 @@ FrmAbout::FrmAbout(QWidget *parent)
     const QRect client = rectOf(layout::kAboutClient);
     setFixedSize(client.size());
     setGeometry(client);
+}
+
+void FrmAbout::showOver(QWidget *owner)
+{
+    QWindow *ownerWindow = owner->window()->windowHandle();
+    if (!isVisible() && ownerWindow) {
+        winId(); // the window must exist to be given its transient parent before it is shown
+        windowHandle()->setTransientParent(ownerWindow);
+        // Qt does not count a transient window as one that keeps the program alive.
+        connect(ownerWindow, &QWindow::visibleChanged, this, [this](bool visible) {
+            if (!visible)
+                windowHandle()->setTransientParent(nullptr);
+        });
+    }
+    show();
+    raise();
+    activateWindow();
 }

@@ -20,7 +20,8 @@ protected:
         } else if (event->type() == QEvent::KeyPress) {
             auto *key = static_cast<QKeyEvent *>(event);
             auto *button = qobject_cast<QAbstractButton *>(widget);
-            if (button && !key->isAutoRepeat() && key->modifiers() == Qt::NoModifier
+            // Enter on the keypad carries the keypad modifier, and nothing else may.
+            if (button && !key->isAutoRepeat() && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier
                 && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
                 button->click();
                 return true;

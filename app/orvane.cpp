@@ -153,9 +153,7 @@ void Orvane::showAbout()
 {
     if (!m_about)
         m_about = new FrmAbout;
-    m_about->show();
-    m_about->raise();
-    m_about->activateWindow();
+    m_about->showOver(this);
 }
 
 void Orvane::showFailure(const QString &text)

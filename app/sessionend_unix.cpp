@@ -5,7 +5,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -17,12 +16,20 @@ void onSignal(int)
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalled[1], &byte, 1);
 }
+
+bool ignoredAtStart(int signal)
+{
+    struct sigaction current{};
+    return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
 } // namespace
 
 void quitWhenSessionEnds()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalled) != 0)
+    if (::pipe(g_signalled) != 0)
         return;
+    for (const int fd : g_signalled)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     ::fcntl(g_signalled[1], F_SETFL, O_NONBLOCK);
     auto *notifier = new QSocketNotifier(g_signalled[0], QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
@@ -35,6 +42,9 @@ void quitWhenSessionEnds()
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    // A signal ignored when the program started (nohup, a background job of a
+    // script) was meant to pass it by, and stays ignored.
     for (const int signal : {SIGTERM, SIGHUP, SIGINT})
-        sigaction(signal, &action, nullptr);
+        if (!ignoredAtStart(signal))
+            sigaction(signal, &action, nullptr);
 }

@@ -1,6 +1,6 @@
 # Installs the build into STAGE and checks that the desktop entry's program and
 # icon are where a freedesktop menu looks for them, that the AppStream metainfo
-# carries the entry's name as its id, and that the manual pages and the Debian
+# carries the entry's name as its id and the entry names it as the window class, and that the manual pages and the Debian
 # documents are in place.
 file(REMOVE_RECURSE "${STAGE}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${STAGE}"
@@ -22,6 +22,11 @@ endif()
 file(READ "${metainfo}" xml)
 if(NOT xml MATCHES "<id>${app_id}</id>" OR NOT xml MATCHES "<launchable type=\"desktop-id\">${app_id}.desktop<")
     message(FATAL_ERROR "${metainfo}: its <id> and <launchable> are not ${app_id}")
+endif()
+# The window's X11 class is the entry's name; the desktop matches them by it.
+file(STRINGS "${entry}" wm_class REGEX "^StartupWMClass=")
+if(NOT wm_class STREQUAL "StartupWMClass=${app_id}")
+    message(FATAL_ERROR "${entry}: StartupWMClass is not ${app_id}")
 endif()
 file(STRINGS "${entry}" exec REGEX "^Exec=")
 file(STRINGS "${entry}" icon REGEX "^Icon=")

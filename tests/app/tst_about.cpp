@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QWindow>
 
 class TestAbout : public QObject {
     Q_OBJECT
@@ -21,7 +22,9 @@ void TestAbout::aboutIsSingleAndFixed()
     FrmAbout *first = f.window->aboutWindow();
     QVERIFY(first);
     QVERIFY(first->isVisible());
+    // Tied to the panel for the window manager only: no QObject parent deletes it with the panel.
     QVERIFY(!first->parent());
+    QCOMPARE(first->windowHandle()->transientParent(), f.window->windowHandle());
     QVERIFY(!first->isModal());
     f.click("About");
     QCOMPARE(f.window->aboutWindow(), first);
@@ -85,6 +88,7 @@ void TestAbout::aboutKeepsProgramAlive()
     window->show();
     window->findChild<QAction *>("About")->trigger();
     QPointer<FrmAbout> about = window->aboutWindow();
+    QCOMPARE(about->windowHandle()->transientParent(), window->windowHandle());
     QPointer<Orvane> guard(window);
 
     // The program's own event loop decides when the last window has gone.

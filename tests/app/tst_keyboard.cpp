@@ -51,26 +51,36 @@ void TestKeyboard::enterPressesTheFocusedButton_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("key");
-    QTest::newRow("Return on Run") << "Start" << int(Qt::Key_Return);
-    QTest::newRow("Enter on Run") << "Start" << int(Qt::Key_Enter);
-    QTest::newRow("Return on Zoom In") << "ZoomIn" << int(Qt::Key_Return);
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("presses");
+    QTest::newRow("Return on Run") << "Start" << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    QTest::newRow("Enter on Run") << "Start" << int(Qt::Key_Enter) << int(Qt::NoModifier) << true;
+    QTest::newRow("Return on Zoom In") << "ZoomIn" << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    // The keypad's Enter comes with the keypad modifier.
+    QTest::newRow("keypad Enter on Run") << "Start" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("keypad Enter on Zoom In") << "ZoomIn" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("Ctrl+keypad Enter on Run") << "Start" << int(Qt::Key_Enter)
+                                              << int(Qt::ControlModifier | Qt::KeypadModifier) << false;
+    QTest::newRow("Shift+Return on Zoom In") << "ZoomIn" << int(Qt::Key_Return) << int(Qt::ShiftModifier) << false;
 }
 
 void TestKeyboard::enterPressesTheFocusedButton()
 {
     QFETCH(QString, button);
     QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, presses);
     PanelFixture f;
     QVERIFY(f.showActive());
     auto *target = f.window->findChild<QPushButton *>(button);
     target->setFocus(Qt::TabFocusReason);
     QSignalSpy clicks(target, &QPushButton::clicked);
-    QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(clicks.size(), 1);
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(clicks.size(), int(presses));
     if (button == u"Start")
-        QVERIFY(f.port->isOpen());
+        QCOMPARE(f.port->isOpen(), presses);
     else
-        QCOMPARE(f.p().state.ZoomMag, qint16(2));
+        QCOMPARE(f.p().state.ZoomMag, qint16(presses ? 2 : 1));
 }
 
 // Qt marks focus only after the keyboard moved it; here it is marked after a click too.

@@ -25,6 +25,9 @@ public:
     SimProcess &operator=(const SimProcess &) = delete;
 
     QString device() const { return m_device; }
+    // The lock file a program keeps while it holds this line: the folder every
+    // serial program shares, named after the device below /dev.
+    QString lockFile() const { return QStringLiteral("/run/lock/LCK..") + m_device.mid(5).replace(u'/', u'_'); }
     QProcess &process() { return m_process; }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
     QString logPath() const { return m_logPath; }

@@ -1,0 +1,10 @@
+#include "app/display.h"
+
+// Windows and macOS have one window system, always there.
+bool prepareDisplay(int, char *[])
+{
+    return true;
+}
+
+NoDisplayExit::NoDisplayExit() = default;
+NoDisplayExit::~NoDisplayExit() = default;
