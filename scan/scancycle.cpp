@@ -25,6 +25,13 @@ QString silenceText(const ReplyWatch::Verdict &v)
 
 void ScanEngine::Timer1_Timer()
 {
+    // What is here already answers the last measure command, however late the
+    // event loop comes to it on a busy machine.
+    if (OrvaneCom->waiting() > 0) {
+        dispatch("OrvaneCom", [this] { return OrvaneCom_OnComm(); });
+        if (!OrvaneCom->isOpen())
+            return;
+    }
     if (const auto verdict = m_watch.verdict(OrvaneCom->unsent())) {
         if (verdict->silence == ReplyWatch::Silence::Stalled)
             OrvaneCom->failNotTaking();

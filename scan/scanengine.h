@@ -65,8 +65,6 @@ signals:
 private:
     void arm(QTimer *timer);
     void fail(const QString &text);
-    template<class F>
-    void on(QObject *sender, const char *event, F handler);
     bool dispatch(const char *event, const std::function<bool()> &handler);
 
     PreciseWake *m_wake;

@@ -35,6 +35,7 @@ private slots:
     void replyKeepsItsChannel_data();
     void replyKeepsItsChannel();
     void unchosenChannelOnlyErases();
+    void replyWaitingAtTheNextMeasure();
     void bursts_data();
     void bursts();
     void colourComesFirstOnEveryEvent();
@@ -159,6 +160,21 @@ void TestBarChart::unchosenChannelOnlyErases()
     f.port->feed(reply(50));
     QCOMPARE(barPixels(f, 9), 0);
     QCOMPARE(f.p().valueLabels[9]->text(), QStringLiteral("200"));
+}
+
+// On a busy machine the next measure tick may come before the reply's event:
+// the reply is still the one its measure command asked for.
+void TestBarChart::replyWaitingAtTheNextMeasure()
+{
+    PanelFixture f;
+    f.runToSecondMeasure();
+    f.port->arriveUnseen(reply(0x60));
+    f.tick(f.p().Timer2);
+    f.tick(f.p().Timer1);
+    QCOMPARE(f.p().state.MeasIdx, qint16(2));
+    QCOMPARE(f.p().valueLabels[1]->text(), QStringLiteral("96"));
+    QCOMPARE(f.p().valueLabels[2]->text(), QStringLiteral("0"));
+    QCOMPARE(f.port->waiting(), 0);
 }
 
 void TestBarChart::bursts_data()

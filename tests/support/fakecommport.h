@@ -26,6 +26,8 @@ public:
         m_input += bytes;
         arrived();
     }
+    // They arrive while the event loop is busy elsewhere: no event yet.
+    void arriveUnseen(const QByteArray &bytes) { m_input += bytes; }
     // The device reports a failure while nobody is calling, as a lost device does.
     void failNow(const DeviceError &error = ioError()) { deviceError(error); }
     void failLater(const DeviceError &error = ioError())
