@@ -58,9 +58,7 @@ void TestRecord::records()
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
     QVERIFY(rows.size() >= pass.size());
     const qsizetype sweeps = args.indexOf("--sweeps");
-    if (sweeps >= 0) {
-        QCOMPARE(rows.size(), pass.size() * args[sweeps + 1].toInt());
-    } else {
+    if (sweeps < 0) {
         // Ends when asked, having recorded up to then.
         const double seconds = args[args.indexOf("--seconds") + 1].toDouble();
         QVERIFY2(ran >= seconds && ran < seconds + 1.5, qPrintable(QString::number(ran)));
@@ -75,17 +73,32 @@ void TestRecord::records()
     // chosen, unless it goes on straight to Vpwr or ISrc is chosen anyway.
     const bool zeroBetween = !pass.contains(channelName(0)) && !pass.contains(channelName(kChannelCount - 1));
     QList<double> steps; // each gap as a share of the scan's steps it spans
+    // When the machine holds the recorder up past the next command, the engine
+    // keeps only the newer of two replies taken at once: a reading may be
+    // missing, never in another channel's row.
+    qsizetype at = 0, missing = 0; // place in the passes
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const Row &r = rows[i];
-        QCOMPARE(channelName(r.channel), pass[i % pass.size()]);
         QCOMPARE(r.reading, SimProcess::fixedValue(r.channel));
         QVERIFY(r.time >= from.addMSecs(-1) && r.time <= QDateTime::currentDateTimeUtc());
-        if (i == 0)
-            continue;
-        QVERIFY(r.elapsed > rows[i - 1].elapsed);
-        steps << (r.elapsed - rows[i - 1].elapsed) / ((i % pass.size() == 0 && zeroBetween) ? 0.2 : 0.1);
-        const double wall = rows.first().time.msecsTo(r.time) / 1000.0;
-        QVERIFY2(qAbs(wall - (r.elapsed - rows.first().elapsed)) < 0.05, qPrintable(QString::number(wall)));
+        const qsizetype expected = at;
+        while (pass[at % pass.size()] != channelName(r.channel) && at - expected < pass.size())
+            ++at;
+        QVERIFY2(at - expected < pass.size(), qPrintable(channelName(r.channel)));
+        missing += at - expected;
+        if (i > 0) {
+            QVERIFY(r.elapsed > rows[i - 1].elapsed);
+            steps << (r.elapsed - rows[i - 1].elapsed) / ((at % pass.size() == 0 && zeroBetween) ? 0.2 : 0.1);
+            const double wall = rows.first().time.msecsTo(r.time) / 1000.0;
+            QVERIFY2(qAbs(wall - (r.elapsed - rows.first().elapsed)) < 0.05, qPrintable(QString::number(wall)));
+        }
+        ++at;
+    }
+    QVERIFY2(missing <= rows.size() / 10, qPrintable(QString::number(missing)));
+    // The last row is of the last sweep asked for, its last when none is missing.
+    if (sweeps >= 0) {
+        QCOMPARE((at - 1) / pass.size() + 1, args[sweeps + 1].toInt());
+        QVERIFY(missing > 0 || at == pass.size() * args[sweeps + 1].toInt());
     }
     // The cadence, loosely, as a shared machine allows: exact timing is the benchmark's business.
     std::sort(steps.begin(), steps.end());
