@@ -79,7 +79,8 @@ void TestRecord::records()
     qsizetype at = 0, missing = 0; // place in the passes
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const Row &r = rows[i];
-        QCOMPARE(r.reading, SimProcess::fixedValue(r.channel));
+        QVERIFY2(r.reading == SimProcess::fixedValue(r.channel),
+                 qPrintable(QStringLiteral("%1 at %2 s: %3").arg(channelName(r.channel)).arg(r.elapsed).arg(r.reading)));
         QVERIFY(r.time >= from.addMSecs(-1) && r.time <= QDateTime::currentDateTimeUtc());
         const qsizetype expected = at;
         while (pass[at % pass.size()] != channelName(r.channel) && at - expected < pass.size())
