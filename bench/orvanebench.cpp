@@ -1,4 +1,4 @@
-// Runs the real panel against the simulated board and measures its timing and cost.
+// Runs the real panel, and the recorder, against the simulated board and measures their timing and cost.
 #include "bench/process.h"
 #include "bench/report.h"
 #include "bench/scenarios.h"
@@ -18,8 +18,8 @@ int main(int argc, char *argv[])
         burn();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 6) {
-        std::fprintf(stderr, "usage: orvane-bench PANEL BOARDSIM BAREWINDOW REFERENCE RESULTS.json\n");
+    if (args.size() != 7) {
+        std::fprintf(stderr, "usage: orvane-bench PANEL BOARDSIM BAREWINDOW REFERENCE RECORDER RESULTS.json\n");
         return 2;
     }
     // ORVANE_BENCH_LOGS=DIR keeps the logs, to look into a figure.
@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
     const QString kept = qEnvironmentVariable("ORVANE_BENCH_LOGS");
     if (!kept.isEmpty())
         QDir().mkpath(kept);
-    const Bench bench{args[1], args[2], args[3], args[4], QCoreApplication::applicationFilePath(),
+    const Bench bench{args[1], args[2], args[3], args[4], args[5], QCoreApplication::applicationFilePath(),
                       kept.isEmpty() ? temporary.path() : kept};
 
     QJsonObject r;
@@ -40,10 +40,11 @@ int main(int argc, char *argv[])
     }
     panelStartMs.push_back(measuredStartMs);
     adapterScenario(bench, r);
+    recorderScenario(bench, r);
 
     r["rss_ratio_vs_bare_qt"] = r["rss_mb"].toDouble() / r["rss_bare_qt_mb"].toDouble();
     r["startup_ms"] = median(panelStartMs);
     r["startup_ratio_vs_bare_qt"] = r["startup_ms"].toDouble() / r["startup_bare_qt_ms"].toDouble();
-    report(r, args[5]);
+    report(r, args[6]);
     return 0;
 }

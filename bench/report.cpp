@@ -44,17 +44,46 @@ constexpr Row kRows[] = {
     {"startup_ratio_vs_bare_qt", "<= 1.3"},
 };
 
-int count(const QJsonObject &r, const char *key)
+// The recorder's figures beside the panel's, keyed as the panel's with "recorder_" before.
+constexpr Row kBesideRows[] = {
+    {"step_ms_median", "100 +- 0.3"},
+    {"step_ms_p99_abs_dev", ""},
+    {"step_ms_p99_abs_dev_loaded", ""},
+    {"reference_step_ms_p99_abs_dev", ""},
+    {"reference_step_ms_p99_abs_dev_loaded", ""},
+    {"step_p99_ratio_vs_reference", "<= 1.5"},
+    {"step_p99_ratio_vs_reference_loaded", "<= 1.5"},
+    {"cpu_pct_scanning", "< 0.3"},
+    {"rss_mb", "< 15"},
+};
+
+int count(const QJsonObject &r, const QString &key)
 {
-    return r[QLatin1String(key)].toInt();
+    return r[key].toInt();
 }
 
-QByteArray cell(const QJsonObject &r, const Row &row)
+QByteArray cell(const QJsonObject &r, const QString &key, bool isCount = false)
 {
-    const double v = r[QLatin1String(row.key)].toDouble(std::nan(""));
+    const double v = r[key].toDouble(std::nan(""));
     if (std::isnan(v))
         return "n/a";
-    return row.count ? QByteArray::number(qint64(v)) : QByteArray::number(v, 'f', 3);
+    return isCount ? QByteArray::number(qint64(v)) : QByteArray::number(v, 'f', 3);
+}
+
+void recorderBesidePanel(const QJsonObject &r)
+{
+    const QString recorder = QStringLiteral("recorder_");
+    std::printf("\nThe recorder beside the panel: %d steps scanning, %d loaded (its own reference %d, %d)\n\n",
+                count(r, recorder + "steps_measured"), count(r, recorder + "steps_measured_loaded"),
+                count(r, recorder + "reference_steps_measured"),
+                count(r, recorder + "reference_steps_measured_loaded"));
+    std::printf("| %-38s | %10s | %10s | %-10s |\n|%s|%s|%s|%s|\n", "measure", "panel", "recorder", "target",
+                "----------------------------------------", "------------", "------------", "------------");
+    for (const Row &row : kBesideRows) {
+        const QString key = QLatin1String(row.key);
+        std::printf("| %-38s | %10s | %10s | %-10s |\n", row.key, cell(r, key).constData(),
+                    cell(r, recorder + key).constData(), row.target);
+    }
 }
 
 } // namespace
@@ -69,7 +98,9 @@ void report(const QJsonObject &r, const QString &path)
     std::printf("| %-38s | %10s | %-10s |\n|%s|%s|%s|\n", "measure", "value", "target",
                 "----------------------------------------", "------------", "------------");
     for (const Row &row : kRows)
-        std::printf("| %-38s | %10s | %-10s |\n", row.key, cell(r, row).constData(), row.target);
+        std::printf("| %-38s | %10s | %-10s |\n", row.key, cell(r, QLatin1String(row.key), row.count).constData(),
+                    row.target);
+    recorderBesidePanel(r);
     const QByteArray json = QJsonDocument(r).toJson(QJsonDocument::Compact);
     QFile out(path);
     if (out.open(QIODevice::WriteOnly))

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -16,17 +17,23 @@ struct ScanWindows {
     Window quiet, loaded;
 };
 
-// Presses Run and measures the scan quiet, then with one busy process per core.
-ScanWindows scanQuietThenLoaded(Session &session, const Bench &bench)
+// Measures a scan quiet, then with one busy process per core.
+ScanWindows quietThenLoaded(const Bench &bench, const std::function<Window(double)> &measure)
 {
     ScanWindows w;
-    session.pressRunOrStop();
-    sleepSeconds(kSettleSeconds);
-    w.quiet = session.measure(kScanSeconds);
+    w.quiet = measure(kScanSeconds);
     const Burners burners(bench.self);
     sleepSeconds(0.5);
-    w.loaded = session.measure(kScanSeconds);
+    w.loaded = measure(kScanSeconds);
     return w;
+}
+
+// Presses Run and measures the scan quiet, then loaded.
+ScanWindows scanQuietThenLoaded(Session &session, const Bench &bench)
+{
+    session.pressRunOrStop();
+    sleepSeconds(kSettleSeconds);
+    return quietThenLoaded(bench, [&session](double seconds) { return session.measure(seconds); });
 }
 
 void putReplyFigures(QJsonObject &r, const QString &prefix, const QString &suffix, const ReplyFigures &f)
@@ -53,29 +60,31 @@ std::vector<double> handlerUsWithin(const std::vector<LogLine> &trace, const Win
     return us;
 }
 
-void putStepFigures(QJsonObject &r, const std::vector<LogLine> &sim, const ScanWindows &w)
+// The scan's steps as the simulator logged them; `program` prefixes the keys ("" for the panel).
+void putStepFigures(QJsonObject &r, const QString &program, const std::vector<LogLine> &sim, const ScanWindows &w)
 {
     const Steps quiet = cycleSteps(sim, w.quiet.from, w.quiet.to, kSimMeasure, kSimSelect);
     const Steps loaded = cycleSteps(sim, w.loaded.from, w.loaded.to, kSimMeasure, kSimSelect);
-    r["steps_measured"] = int(quiet.step.size());
-    r["steps_measured_loaded"] = int(loaded.step.size());
-    r["step_ms_median"] = median(quiet.step);
-    r["step_ms_p99_abs_dev"] = stepP99AbsDev(quiet.step);
-    r["measure_to_select_ms_median"] = median(quiet.toSelect);
-    r["select_to_measure_ms_median"] = median(quiet.toMeasure);
-    r["step_ms_p99_abs_dev_loaded"] = stepP99AbsDev(loaded.step);
+    r[program + QStringLiteral("steps_measured")] = int(quiet.step.size());
+    r[program + QStringLiteral("steps_measured_loaded")] = int(loaded.step.size());
+    r[program + QStringLiteral("step_ms_median")] = median(quiet.step);
+    r[program + QStringLiteral("step_ms_p99_abs_dev")] = stepP99AbsDev(quiet.step);
+    r[program + QStringLiteral("measure_to_select_ms_median")] = median(quiet.toSelect);
+    r[program + QStringLiteral("select_to_measure_ms_median")] = median(quiet.toMeasure);
+    r[program + QStringLiteral("step_ms_p99_abs_dev_loaded")] = stepP99AbsDev(loaded.step);
 }
 
-// The reference's steps over the same windows, and the panel's p99 as a multiple of its.
-void putReferenceFigures(QJsonObject &r, const std::vector<LogLine> &woke, const ScanWindows &w)
+// The reference's steps over the same windows, and the program's p99 as a multiple of its.
+void putReferenceFigures(QJsonObject &r, const QString &program, const std::vector<LogLine> &woke,
+                         const ScanWindows &w)
 {
     for (const auto &[window, suffix] : {std::pair{w.quiet, QString()}, std::pair{w.loaded, QStringLiteral("_loaded")}}) {
         const Steps steps = cycleSteps(woke, window.from, window.to, kReferenceMeasure, kReferenceSelect);
         const double p99 = stepP99AbsDev(steps.step);
-        r[QStringLiteral("reference_steps_measured") + suffix] = int(steps.step.size());
-        r[QStringLiteral("reference_step_ms_p99_abs_dev") + suffix] = p99;
-        r[QStringLiteral("step_p99_ratio_vs_reference") + suffix] =
-            r[QStringLiteral("step_ms_p99_abs_dev") + suffix].toDouble() / p99;
+        r[program + QStringLiteral("reference_steps_measured") + suffix] = int(steps.step.size());
+        r[program + QStringLiteral("reference_step_ms_p99_abs_dev") + suffix] = p99;
+        r[program + QStringLiteral("step_p99_ratio_vs_reference") + suffix] =
+            r[program + QStringLiteral("step_ms_p99_abs_dev") + suffix].toDouble() / p99;
     }
 }
 
@@ -117,10 +126,10 @@ double plainScenario(const Bench &bench, QJsonObject &r)
     r["rss_mb"] = session.finish();
     r["cpu_pct_scanning"] = w.quiet.cpuPct;
 
-    putStepFigures(r, readEventLog(session.simLog()), w);
+    putStepFigures(r, {}, readEventLog(session.simLog()), w);
     r["handler_us_p99"] = percentile(handlerUsWithin(readEventLog(session.trace()), w.quiet), 99);
     putReplyFigures(r, {}, {}, replyFigures(outcomesOf(session), w.quiet.from, w.quiet.to));
-    putReferenceFigures(r, readEventLog(referenceLog), w);
+    putReferenceFigures(r, {}, readEventLog(referenceLog), w);
     return session.startupMs();
 }
 
@@ -137,4 +146,31 @@ void adapterScenario(const Bench &bench, QJsonObject &r)
     const QString prefix = QStringLiteral("adapter_");
     putReplyFigures(r, prefix, {}, replyFigures(outcomes, w.quiet.from, w.quiet.to));
     putReplyFigures(r, prefix, QStringLiteral("_loaded"), replyFigures(outcomes, w.loaded.from, w.loaded.to));
+}
+
+void recorderScenario(const Bench &bench, QJsonObject &r)
+{
+    QProcess sim, reference, recorder;
+    const QString link = bench.file(QStringLiteral("recorder.board"));
+    const QString simLog = bench.file(QStringLiteral("recorder.sim.log"));
+    const QString referenceLog = bench.file(QStringLiteral("recorder.reference.log"));
+    if (!startSimulator(sim, bench, link, simLog, {}))
+        return;
+    QFile::remove(referenceLog);
+    reference.start(bench.reference, {referenceLog});
+    recorder.start(bench.recorder, {QStringLiteral("--device"), link, QStringLiteral("--output"),
+                                    bench.file(QStringLiteral("recorder.csv")), QStringLiteral("--force"),
+                                    QStringLiteral("--quiet")});
+    // Its first measure goes 1 s after the start.
+    sleepSeconds(1 + kSettleSeconds);
+    const qint64 pid = recorder.processId();
+    const ScanWindows w = quietThenLoaded(bench, [pid](double seconds) { return measureProcess(pid, seconds); });
+    r["recorder_rss_mb"] = peakRssMb(pid);
+    r["recorder_cpu_pct_scanning"] = w.quiet.cpuPct;
+    stopProcess(recorder);
+    stopProcess(reference);
+    stopProcess(sim);
+    const QString prefix = QStringLiteral("recorder_");
+    putStepFigures(r, prefix, readEventLog(simLog), w);
+    putReferenceFigures(r, prefix, readEventLog(referenceLog), w);
 }

@@ -20,3 +20,7 @@ double plainScenario(const Bench &bench, QJsonObject &results);
 // The same scan through what an adapter does to replies: sent at the line's
 // pace and held by a 16 ms latency timer.
 void adapterScenario(const Bench &bench, QJsonObject &results);
+
+// The headless recorder on the plain simulator, quiet and loaded, beside its own
+// run of the reference: its steps, its processor share and its memory.
+void recorderScenario(const Bench &bench, QJsonObject &results);

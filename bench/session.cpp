@@ -48,23 +48,39 @@ double timeStartup(const QString &program, QProcessEnvironment env, const QStrin
     return shown ? (*shown - started) * 1e3 : std::nan("");
 }
 
+bool startSimulator(QProcess &sim, const Bench &bench, const QString &link, const QString &log,
+                    const QStringList &simArgs)
+{
+    QFile::remove(log);
+    sim.start(bench.sim, QStringList{QStringLiteral("--link"), link, QStringLiteral("--log"), log} + simArgs);
+    // The simulator's first line is its device; a refused option ends it at once.
+    while (!sim.canReadLine() && sim.waitForReadyRead(5000)) {
+    }
+    if (sim.canReadLine())
+        return true;
+    std::fprintf(stderr, "orvane-bench: the simulator did not start with %s: %s\n",
+                 qPrintable(simArgs.join(QLatin1Char(' '))), sim.readAllStandardError().trimmed().constData());
+    return false;
+}
+
+Window measureProcess(qint64 pid, double seconds)
+{
+    Window w;
+    const double cpu0 = cpuSeconds(pid);
+    w.from = monotonicSeconds();
+    sleepSeconds(seconds);
+    w.to = monotonicSeconds();
+    w.cpuPct = (cpuSeconds(pid) - cpu0) / (w.to - w.from) * 100;
+    return w;
+}
+
 Session::Session(const Bench &bench, const QString &name, const QStringList &simArgs)
     : m_simLog(bench.file(name + QStringLiteral(".sim.log"))),
       m_trace(bench.file(name + QStringLiteral(".trace")))
 {
     const QString link = bench.file(name + QStringLiteral(".board"));
-    QFile::remove(m_simLog);
-    m_sim.start(bench.sim, QStringList{QStringLiteral("--link"), link, QStringLiteral("--log"), m_simLog}
-                               + simArgs);
-    // The simulator's first line is its device; a refused option ends it at once.
-    while (!m_sim.canReadLine() && m_sim.waitForReadyRead(5000)) {
-    }
-    if (!m_sim.canReadLine()) {
-        std::fprintf(stderr, "orvane-bench: the simulator did not start with %s: %s\n",
-                     qPrintable(simArgs.join(QLatin1Char(' '))),
-                     m_sim.readAllStandardError().trimmed().constData());
+    if (!startSimulator(m_sim, bench, link, m_simLog, simArgs))
         return;
-    }
     QProcessEnvironment env = bench.env;
     env.insert(QStringLiteral("ORVANE_COM1"), link);
     m_startupMs = timeStartup(bench.panel, env, m_trace, m_panel);
@@ -81,14 +97,7 @@ Session::~Session()
 
 Window Session::measure(double seconds)
 {
-    const qint64 pid = m_panel.processId();
-    Window w;
-    const double cpu0 = cpuSeconds(pid);
-    w.from = monotonicSeconds();
-    sleepSeconds(seconds);
-    w.to = monotonicSeconds();
-    w.cpuPct = (cpuSeconds(pid) - cpu0) / (w.to - w.from) * 100;
-    return w;
+    return measureProcess(m_panel.processId(), seconds);
 }
 
 void Session::pressRunOrStop()

@@ -9,7 +9,7 @@
 
 // The programs the benchmark runs, and the folder for their logs.
 struct Bench {
-    QString panel, sim, bareWindow, reference, self, dir;
+    QString panel, sim, bareWindow, reference, recorder, self, dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 
     QString file(const QString &name) const { return dir + QLatin1Char('/') + name; }
@@ -19,10 +19,16 @@ struct Bench {
 double timeStartup(const QString &program, QProcessEnvironment env, const QString &trace,
                    QProcess &process);
 
-// A stretch of a run on the monotonic clock, and the panel's processor share in it.
+// A stretch of a run on the monotonic clock, and the program's processor share in it.
 struct Window {
     double from = 0, to = 0, cpuPct = 0;
 };
+// Waits `seconds` and measures process `pid` meanwhile.
+Window measureProcess(qint64 pid, double seconds);
+
+// Starts the simulator on `link`, logging to `log`; false when it did not come up.
+bool startSimulator(QProcess &sim, const Bench &bench, const QString &link, const QString &log,
+                    const QStringList &simArgs);
 
 // The panel, traced, on a simulated board that logs, from start to finish.
 class Session {

@@ -1,8 +1,8 @@
 #include "scan/replywatch.h"
 
-std::optional<ReplyWatch::Verdict> ReplyWatch::verdict(qint64 unsent) const
+std::optional<ReplyWatch::Verdict> ReplyWatch::verdict(qint64 nowMs, qint64 unsent) const
 {
-    if (m_measures < kMeasures)
+    if (m_measures < kMeasures || nowMs - m_sinceMs < kWindowMs)
         return std::nullopt;
     const Silence silence = unsent > 0 ? Silence::Stalled
                             : m_bytes == 0 ? Silence::NoReply

@@ -5,13 +5,16 @@
 #include <optional>
 
 // Tells a run whose board answers from one that gets no reading, from the
-// measure commands sent and what came back. It rides on the scan's own events:
-// it is told of them and asked before each measure command.
+// measure commands sent and what came back, on the scan's own clock. It rides
+// on the scan's events: it is told of them, and asked before each measure command.
 class ReplyWatch {
 public:
-    // Measure commands in a row without a reading before a run is given up:
-    // 1.6 s of scanning, with the first 1 s after Run on top for the first ones.
-    static constexpr int kMeasures = 16;
+    // How long a run goes without a reading before it is given up, counted from
+    // the last reading or the run's first measure command: 16 steps of the scan.
+    static constexpr qint64 kWindowMs = 1600;
+    // Commands that must have gone unanswered too, so that an event loop held
+    // up for a while is not taken for a quiet board.
+    static constexpr int kMeasures = 12;
 
     enum class Silence {
         Stalled,    // commands are still waiting in the driver: the line takes no data
@@ -20,12 +23,16 @@ public:
     };
     struct Verdict {
         Silence silence;
-        int measures;    // unanswered measure commands
-        qint64 bytes;    // taken from the line meanwhile
+        int measures; // unanswered measure commands
+        qint64 bytes; // taken from the line meanwhile
     };
 
     void start() { *this = ReplyWatch(); }
-    void measureSent() { ++m_measures; }
+    void measureSent(qint64 nowMs)
+    {
+        if (m_measures++ == 0)
+            m_sinceMs = nowMs;
+    }
     void bytesTaken(qint64 count) { m_bytes += count; }
     void readingTaken()
     {
@@ -34,9 +41,10 @@ public:
     }
     // Why the run should end now, if it should. `unsent`: bytes of commands the
     // driver still holds, where it can tell.
-    std::optional<Verdict> verdict(qint64 unsent) const;
+    std::optional<Verdict> verdict(qint64 nowMs, qint64 unsent) const;
 
 private:
     int m_measures = 0;
+    qint64 m_sinceMs = 0; // when the first unanswered command went
     qint64 m_bytes = 0;
 };

@@ -32,7 +32,7 @@ void ScanEngine::Timer1_Timer()
         if (!OrvaneCom->isOpen())
             return;
     }
-    if (const auto verdict = m_watch.verdict(OrvaneCom->unsent())) {
+    if (const auto verdict = m_watch.verdict(m_clock(), OrvaneCom->unsent())) {
         if (verdict->silence == ReplyWatch::Silence::Stalled)
             OrvaneCom->failNotTaking();
         fail(QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict)));
@@ -40,7 +40,7 @@ void ScanEngine::Timer1_Timer()
     }
     state.MeasIdx = state.ChanIdx;
     sendCommand(*OrvaneCom, wire::measureCommand());
-    m_watch.measureSent();
+    m_watch.measureSent(m_clock());
     Timer1->stop();
     Timer2->setInterval(kMeasureToSelectMs);
     arm(Timer2);

@@ -7,6 +7,8 @@
 
 #include <QTimer>
 
+#include <chrono>
+
 ScanEngine::ScanEngine(Startup &state, CommPort *port, PreciseWake *wake, Chosen chosen, QObject *parent)
     : QObject(parent), state(state), Timer1(new QTimer(this)), Timer2(new QTimer(this)), OrvaneCom(port),
       m_wake(wake), m_chosen(std::move(chosen))
@@ -22,6 +24,10 @@ ScanEngine::ScanEngine(Startup &state, CommPort *port, PreciseWake *wake, Chosen
     }
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer2->setObjectName(QStringLiteral("Timer2"));
+    m_clock = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
 
     connect(Timer1, &QTimer::timeout, this, [this] {
         dispatch("Timer1", [this] { Timer1_Timer(); return false; });

@@ -24,6 +24,8 @@ public:
     using Chosen = std::function<std::bitset<kChannelCount>()>;
     // Runs one event's handler and returns its result; a front-end may wrap it.
     using Gate = std::function<bool(const char *event, const std::function<bool()> &handler)>;
+    // Milliseconds on a steady clock, by which a quiet board is timed.
+    using Clock = std::function<qint64()>;
 
     static constexpr int kFirstMeasureMs = 1000; // Timer1's interval until the first select
     static constexpr int kMeasureToSelectMs = 20;
@@ -36,6 +38,7 @@ public:
     ~ScanEngine() override;
 
     void setGate(Gate gate) { m_gate = std::move(gate); }
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     // Opens port PortIdx + 1 (unless it is open already), sends the shield-driver
     // command and arms Timer1. False when it failed; the failure went out through failed().
@@ -72,4 +75,5 @@ private:
     Gate m_gate;
     wire::ReplyFramer m_framer;
     ReplyWatch m_watch;
+    Clock m_clock;
 };

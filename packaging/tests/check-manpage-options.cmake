@@ -1,17 +1,20 @@
 # Compares the options that PROGRAM --help lists with those of its manual page
-# PAGE, each as "--name ARG", both ways.
+# PAGE, each as "--name ARG", both ways. The help may be written by hand or by
+# Qt's QCommandLineParser ("-?, -h, --help", "--port <N>").
 #   cmake -DPROGRAM=... -DPAGE=... -P check-manpage-options.cmake
 cmake_policy(VERSION 3.25)
 
 # "-h, --help", "--delay MS", "--value CH=V": an option, and an argument in capitals.
-set(option_regex "^(-[a-zA-Z], )?--[a-z][a-z0-9-]*( [A-Z][A-Z0-9_]*(=[A-Z][A-Z0-9_]*)?)?")
+set(option_regex "^(-[a-zA-Z?], )*--[a-z][a-z0-9-]*( [A-Z][A-Z0-9_]*(=[A-Z][A-Z0-9_]*)?)?")
 
 execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${PROGRAM} --help exited ${rc}")
 endif()
-# Semicolons and brackets would split or join CMake's list items.
+# Semicolons and brackets would split or join CMake's list items; Qt puts the
+# argument in angle brackets.
 string(REGEX REPLACE "[][;]" " " help "${help}")
+string(REGEX REPLACE "[<>]" "" help "${help}")
 set(in_help "")
 string(REGEX MATCHALL "\n  -[^\n]*" lines "\n${help}")
 foreach(line IN LISTS lines)

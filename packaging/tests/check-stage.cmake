@@ -34,7 +34,7 @@ string(REGEX REPLACE "^Exec=([^ ]+).*" "\\1" exec "${exec}")
 string(REGEX REPLACE "^Icon=" "" icon "${icon}")
 
 set(missing "")
-foreach(program "${exec}" orvane-boardsim)
+foreach(program "${exec}" orvane-boardsim orvane-record)
     execute_process(COMMAND test -f "${STAGE}/bin/${program}" -a -x "${STAGE}/bin/${program}"
                     RESULT_VARIABLE not_there)
     if(not_there)
@@ -46,6 +46,7 @@ foreach(size 16 22 24 32 48 64 128 256)
 endforeach()
 list(APPEND wanted "share/icons/hicolor/scalable/apps/${icon}.svg"
      share/man/man1/orvane.1.gz share/man/man1/orvane-boardsim.1.gz
+     share/man/man1/orvane-record.1.gz
      share/doc/orvane/copyright share/doc/orvane/changelog.gz)
 foreach(file IN LISTS wanted)
     if(NOT EXISTS "${STAGE}/${file}")

@@ -9,20 +9,8 @@
 #include <QTimer>
 
 namespace {
-// Distinct readings per channel, so each row shows whose reply it got.
-int valueOf(int channel)
-{
-    return 10 * channel + 5;
-}
-
-QStringList fixedValues()
-{
-    QStringList args;
-    for (int c = 0; c < 18; ++c)
-        args << QStringLiteral("--value") << QStringLiteral("%1=%2").arg(c).arg(valueOf(c));
-    return args;
-}
-
+const auto valueOf = SimProcess::fixedValue;
+const auto fixedValues = SimProcess::fixedValues;
 } // namespace
 
 class TestEndToEnd : public QObject {

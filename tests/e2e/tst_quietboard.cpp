@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,10 +51,12 @@ void TestQuietBoard::goesQuiet_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("message");
-    QTest::newRow("it stops answering") << "--mute-after"
-                                        << "the board does not answer: no reply to the last 16 measure commands";
+    // On a busy machine the scan falls behind, so fewer commands fit in the time.
+    QTest::newRow("it stops answering")
+        << "--mute-after" << "the board does not answer: no reply to the last (1[2-6]) measure commands \\(check";
     QTest::newRow("it answers at another speed")
-        << "--garble-after" << "the board's replies cannot be read: 144 bytes in reply to the last 16 measure commands";
+        << "--garble-after"
+        << "the board's replies cannot be read: (\\d+) bytes in reply to the last (1[2-6]) measure commands, none";
 }
 
 void TestQuietBoard::goesQuiet()
@@ -65,8 +68,12 @@ void TestQuietBoard::goesQuiet()
     LivePanel panel(sim->device());
     panel.p().Start->click();
     const Stamped report = awaitReport(panel, 6000);
-    QVERIFY2(report.text.startsWith(QStringLiteral("Com1 (%1): %2").arg(sim->device(), message)),
-             qPrintable(report.text));
+    const QRegularExpressionMatch told = QRegularExpression(
+        QStringLiteral("^Com1 \\(%1\\): %2").arg(QRegularExpression::escape(sim->device()), message)).match(report.text);
+    QVERIFY2(told.hasMatch(), qPrintable(report.text));
+    // Nine bytes of another line speed to each command.
+    if (told.lastCapturedIndex() == 2)
+        QCOMPARE(told.captured(1).toInt(), 9 * told.captured(2).toInt());
     QVERIFY(panel.isIdle());
     double lastGood = 0;
     for (const SimProcess::Event &e : sim->events())

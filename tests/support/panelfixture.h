@@ -3,6 +3,7 @@
 #include "app/orvane.h"
 #include "chart/chartsurface.h"
 #include "fakecommport.h"
+#include "scan/scanengine.h"
 
 #include <QAction>
 #include <QLabel>
@@ -27,6 +28,8 @@ struct PanelFixture {
         : port(new FakeCommPort),
           window(std::make_unique<Orvane>(port, [this](const QString &t) { reports << t; }))
     {
+        // Time passes as the ticks come, however fast the test delivers them.
+        window->panel().engine->setClock([this] { return now; });
     }
 
     Panel &p() { return window->panel(); }
@@ -37,7 +40,11 @@ struct PanelFixture {
     QColor pixel(int x, int y) const { return window->panel().Chart->image().pixelColor(x, y); }
     int armedTimers() { return int(p().Timer1->isActive()) + int(p().Timer2->isActive()); }
     // A timer's tick, delivered through the window's wiring as the event loop would.
-    void tick(QTimer *timer) { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }
+    void tick(QTimer *timer)
+    {
+        now += timer->interval();
+        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    }
     // Sets exactly these channels' menu marks, without the toggles' side effects.
     void choose(std::initializer_list<int> channels)
     {
@@ -65,5 +72,6 @@ struct PanelFixture {
 
     FakeCommPort *port;
     QStringList reports;
+    qint64 now = 0; // the engine's clock, in ms
     std::unique_ptr<Orvane> window;
 };

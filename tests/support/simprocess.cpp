@@ -13,6 +13,14 @@ QString &SimProcess::program()
     return path;
 }
 
+QStringList SimProcess::fixedValues()
+{
+    QStringList args;
+    for (int c = 0; c < 18; ++c)
+        args << QStringLiteral("--value") << QStringLiteral("%1=%2").arg(c).arg(fixedValue(c));
+    return args;
+}
+
 SimProcess::SimProcess(QStringList args, const QString &log)
     : m_logPath(log.isEmpty() ? m_dir.filePath(QStringLiteral("sim.log")) : log)
 {

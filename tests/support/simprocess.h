@@ -17,6 +17,10 @@ public:
 
     // The program to run: the one built beside the tests, unless pointed elsewhere.
     static QString &program();
+    // A fixed reading for every channel, each its own (10 * channel + 5), so
+    // each reading shows whose reply it was: the value, and the options.
+    static int fixedValue(int channel) { return 10 * channel + 5; }
+    static QStringList fixedValues();
 
     // The log goes to `log` ("-": the simulator's standard output), else to a temporary file.
     explicit SimProcess(QStringList args, const QString &log = {});

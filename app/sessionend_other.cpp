@@ -1,5 +1,0 @@
-#include "app/sessionend.h"
-
-void quitWhenSessionEnds()
-{
-}

@@ -1,0 +1,42 @@
+#include "app/stopsignals.h"
+#include "link/devicename.h"
+#include "record/recorder.h"
+#include "scan/scheduling.h"
+
+#include <QCoreApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    requestPreciseScheduling();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
+    // Paths as the file system holds them, whatever the locale.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << decodeDeviceName(QByteArray(argv[i]));
+    const CommandLine line = parseCommandLine(arguments, ::isatty(STDOUT_FILENO));
+    switch (line.action) {
+    case CommandLine::Action::Help:
+    case CommandLine::Action::Version:
+        std::fputs(line.text.toLocal8Bit().constData(), stdout);
+        return kRecorded;
+    case CommandLine::Action::Refuse:
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     line.text.toLocal8Bit().constData());
+        return kUsageError;
+    case CommandLine::Action::Record:
+        break;
+    }
+    // A reader gone or a file size limit is a failed write, told and ended cleanly.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+    Recorder recorder(line.options);
+    whenToldToStop(&app, [&recorder] { recorder.finish(kRecorded); });
+    if (!recorder.start())
+        return recorder.status();
+    return app.exec();
+}

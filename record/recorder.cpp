@@ -1,0 +1,167 @@
+#include "record/recorder.h"
+
+#include "link/systemport.h"
+#include "record/csv.h"
+#include "record/periodicsync.h"
+#include "record/progress.h"
+#include "record/rowfile.h"
+#include "scan/precisewake.h"
+#include "scan/scanengine.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+// The ports as the panel sees them; --device names what the chosen port opens.
+PortSource portsFor(const RecordOptions &options)
+{
+    PortSource source = PortSource::system();
+    if (options.device.isEmpty())
+        return source;
+    const QString variable = QStringLiteral("ORVANE_COM%1").arg(options.port);
+    source.env = [variable, device = options.device, env = source.env](const QString &name) {
+        return name == variable ? device : env(name);
+    };
+    return source;
+}
+
+ScanEngine *makeEngine(Startup &state, const RecordOptions &options, ScanEngine::Chosen chosen, QObject *parent)
+{
+    return new ScanEngine(state, new SystemCommPort(portsFor(options)), makePreciseWake().release(),
+                          std::move(chosen), parent);
+}
+
+int highest(const ChannelSet &channels)
+{
+    int c = kChannelCount - 1;
+    while (c > 0 && !channels[size_t(c)])
+        --c;
+    return c;
+}
+
+QString appText(const QString &text)
+{
+    return QCoreApplication::applicationName() + QStringLiteral(": ") + text;
+}
+
+QString syncFailure(const RowFile &file, int error)
+{
+    return file.failure(QStringLiteral("cannot put %1 on the disk"), error);
+}
+
+void tell(const QString &message)
+{
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+} // namespace
+
+Recorder::Recorder(const RecordOptions &options, QObject *parent)
+    : QObject(parent), m_options(options),
+      m_engine(makeEngine(m_state, options, [this] { return m_options.channels; }, this))
+{
+    m_state.PortIdx = qint16(options.port - 1);
+    m_state.ShldMode = options.shieldMode;
+    connect(m_engine, &ScanEngine::reading, this, &Recorder::onReading);
+    connect(m_engine, &ScanEngine::failed, this, [this](const QString &text) { finish(kPortFailure, text); });
+    m_end.setTimerType(Qt::PreciseTimer);
+    m_end.setSingleShot(true);
+    connect(&m_end, &QTimer::timeout, this, [this] {
+        // A QTimer waits at most 24 days at a time.
+        const qint64 left = qint64(*m_options.seconds * 1000) - m_clock.elapsed();
+        if (left > 0)
+            m_end.start(int(qMin<qint64>(left, 86'400'000)));
+        else
+            finish(kRecorded);
+    });
+}
+
+Recorder::~Recorder() = default;
+
+bool Recorder::start()
+{
+    QString why;
+    m_file = RowFile::open(m_options.output, m_options.force, &why);
+    if (!m_file) {
+        finish(kOutputFailure, appText(why));
+        return false;
+    }
+    if (!m_file->append(csvHeader())) {
+        outputFailed(m_file->error());
+        return false;
+    }
+    if (m_file->isFile()) {
+        m_sync = std::make_unique<PeriodicSync>(*m_file, this, [this](int error) {
+            outputFailed(syncFailure(*m_file, error));
+        });
+    }
+    const bool shown = !m_options.quiet && ::isatty(STDERR_FILENO);
+    const auto count = [this] {
+        return Progress::Count{m_clock.isValid() ? m_clock.elapsed() : 0, m_readings};
+    };
+    m_progress = new Progress(shown, m_file->name(), count, this);
+    // A port that cannot be opened has been told through failed() already.
+    if (!m_engine->start())
+        return false;
+    // The shield-driver command has just gone out, after the opening, which may take long.
+    m_clock.start();
+    if (m_options.seconds)
+        m_end.start(0);
+    return true;
+}
+
+void Recorder::onReading(qint16 channel, int value)
+{
+    // Passes start at channel 0 and climb, so one no higher than the last begins the next.
+    if (channel <= m_lastChannel)
+        ++m_pass;
+    m_lastChannel = channel;
+    if (m_options.sweeps && m_pass > *m_options.sweeps) {
+        finish(kRecorded);
+        return;
+    }
+    // The scan reads channel 0 at the start, and may between passes, whether or not it is chosen.
+    if (m_options.channels[size_t(channel)]) {
+        const QDateTime now = QDateTime::currentDateTimeUtc();
+        if (!m_file->append(csvRow(now, m_clock.elapsed(), channelName(channel), value))) {
+            outputFailed(m_file->error());
+            return;
+        }
+        ++m_readings;
+        if (m_sync)
+            m_sync->written();
+    }
+    if (m_options.sweeps && m_pass == *m_options.sweeps && channel == highest(m_options.channels))
+        finish(kRecorded);
+}
+
+void Recorder::outputFailed(const QString &message)
+{
+    finish(kOutputFailure, appText(message));
+}
+
+void Recorder::finish(int status, const QString &message)
+{
+    if (m_status >= 0)
+        return;
+    m_status = status;
+    m_end.stop();
+    m_engine->stop();
+    if (m_progress)
+        m_progress->end();
+    m_sync.reset();
+    if (!message.isEmpty())
+        tell(message);
+    if (m_file && status == kPortFailure && m_readings == 0) {
+        m_file->discard();
+    } else if (m_file && status != kOutputFailure) {
+        if (const int error = m_file->sync()) {
+            m_status = kOutputFailure;
+            tell(appText(syncFailure(*m_file, error)));
+        }
+    }
+    m_file.reset();
+    QCoreApplication::exit(m_status);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "record/options.h"
+#include "scan/startup.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class PeriodicSync;
+class Progress;
+class RowFile;
+class ScanEngine;
+
+// The scan of the panel's Run, each reading of a chosen channel a row of CSV.
+class Recorder : public QObject {
+public:
+    explicit Recorder(const RecordOptions &options, QObject *parent = nullptr);
+    ~Recorder() override;
+
+    // Opens the output, then the port, and starts the scan. False when either
+    // failed; the message is out and status() tells the exit status.
+    bool start();
+    // Ends the recording, once: the scan stopped, the port closed, the output
+    // synced and closed, `message` (if any) on standard error. Quits the event
+    // loop with `status`.
+    void finish(int status, const QString &message = {});
+    int status() const { return m_status; }
+
+private:
+    void onReading(qint16 channel, int value);
+    void outputFailed(const QString &message);
+
+    RecordOptions m_options;
+    Startup m_state;
+    ScanEngine *m_engine;
+    std::unique_ptr<RowFile> m_file;
+    std::unique_ptr<PeriodicSync> m_sync;
+    Progress *m_progress = nullptr;
+    QElapsedTimer m_clock;
+    QTimer m_end;
+    qint64 m_readings = 0;
+    // The pass of the scan the last reading belongs to, and its channel.
+    qint64 m_pass = 0;
+    int m_lastChannel = kChannelCount;
+    int m_status = -1;
+};
