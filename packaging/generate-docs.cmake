@@ -1,7 +1,7 @@
 # Build-time: the package's documents. The Debian changelog and the AppStream
 # releases come from CHANGELOG.md, the copyright holder from the About box.
 #   cmake -DSOURCE_DIR= -DOUT_DIR= -DVERSION= -DAPP_ID= -DMAINTAINER= [-DHOMEPAGE=]
-#         "-DPAGES=orvane.1;..." -P generate-docs.cmake
+#         [-DAPPSTREAM_VERSION=] "-DPAGES=orvane.1;..." -P generate-docs.cmake
 cmake_policy(VERSION 3.25)
 set(here "${SOURCE_DIR}/packaging")
 
@@ -42,15 +42,29 @@ foreach(page IN LISTS PAGES)
 endforeach()
 
 changelog(appstream RELEASES)
+# AppStream 1.0 names the developer in a <developer> block and wants a homepage for
+# every application; 0.16 (Debian 12) knows only <developer_name>. The metainfo is
+# written for the AppStream of the system it is built on, as the package is.
+if(APPSTREAM_VERSION AND APPSTREAM_VERSION VERSION_LESS 1.0)
+    set(DEVELOPER "  <developer_name>${HOLDER}</developer_name>\n")
+else()
+    set(appstream_1 TRUE)
+    string(REGEX REPLACE "\\.[^.]*$" "" developer_id "${APP_ID}")
+    set(DEVELOPER "  <developer id=\"${developer_id}\">\n    <name>${HOLDER}</name>\n  </developer>\n")
+endif()
 # Software centres fetch the screenshot; docs/screenshot.png belongs at the site's
-# root. Without a site the reserved .invalid name keeps it from ever pointing at
-# someone else's picture.
+# root. Without a site the reserved .invalid name keeps either address from ever
+# pointing at someone else's page; the homepage is then given only where AppStream
+# requires one.
 if(HOMEPAGE)
-    string(REGEX REPLACE "/+$" "" HOMEPAGE "${HOMEPAGE}")
-    set(HOMEPAGE_URL "  <url type=\"homepage\">${HOMEPAGE}/</url>\n")
-    set(SCREENSHOT_URL "${HOMEPAGE}/screenshot.png")
+    string(REGEX REPLACE "/+$" "" site "${HOMEPAGE}")
+else()
+    set(site "https://orvane.invalid")
+endif()
+if(HOMEPAGE OR appstream_1)
+    set(HOMEPAGE_URL "  <url type=\"homepage\">${site}/</url>\n")
 else()
     set(HOMEPAGE_URL "")
-    set(SCREENSHOT_URL "https://orvane.invalid/screenshot.png")
 endif()
+set(SCREENSHOT_URL "${site}/screenshot.png")
 configure_file("${here}/${APP_ID}.metainfo.xml.in" "${OUT_DIR}/${APP_ID}.metainfo.xml" @ONLY)
