@@ -144,6 +144,7 @@ void adapterScenario(const Bench &bench, QJsonObject &r)
     session.finish();
     const std::vector<Outcome> outcomes = outcomesOf(session);
     const QString prefix = QStringLiteral("adapter_");
+    r[prefix + "cpu_pct_scanning"] = w.quiet.cpuPct;
     putReplyFigures(r, prefix, {}, replyFigures(outcomes, w.quiet.from, w.quiet.to));
     putReplyFigures(r, prefix, QStringLiteral("_loaded"), replyFigures(outcomes, w.loaded.from, w.loaded.to));
 }
