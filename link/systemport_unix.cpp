@@ -284,6 +284,9 @@ QByteArray SystemCommPort::rawTakeAll()
         if (n <= 0)
             break;
         d->input.append(bytes, n);
+        // A short read took all there was; asking again would only say EAGAIN.
+        if (n < room)
+            break;
         room -= n;
     }
     if (d->reader)
