@@ -16,10 +16,6 @@
 
 #include <sys/stat.h>
 
-namespace {
-QString selfPath;
-} // namespace
-
 class TestFaults : public QObject {
     Q_OBJECT
 private slots:
@@ -73,7 +69,7 @@ void TestFaults::heldByAnotherProcess()
 {
     SimProcess sim({});
     QProcess holder;
-    holder.start(selfPath, {QStringLiteral("--hold"), sim.device()});
+    holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold"), sim.device()});
     QVERIFY(holder.waitForReadyRead(5000));
     QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
 
@@ -245,14 +241,6 @@ void TestFaults::clicksAsFastAsTheyCome()
     qInfo("%d clicks", clicks);
 }
 
-int main(int argc, char *argv[])
-{
-    if (isHoldRequest(argc, argv))
-        return holdPort(argc, argv);
-    QApplication app(argc, argv);
-    selfPath = QCoreApplication::applicationFilePath();
-    TestFaults test;
-    return QTest::qExec(&test, argc, argv);
-}
+PORT_HOLDER_TEST_MAIN(TestFaults)
 
 #include "tst_faults.moc"

@@ -24,7 +24,6 @@ using Kind = Neighbour::Kind;
 using Verdict = Neighbour::Verdict;
 
 namespace {
-QString selfPath;
 
 // A test run by a normal user cannot add names to /dev, so the line gets its
 // ttyUSB name as a link in a folder of the test's own.
@@ -118,7 +117,7 @@ void TestNeighbours::heldByNeighbour()
     QVERIFY(pty.isValid() && !link.isEmpty());
     const QString lockPath = lockFileFor(pty.path());
     clearStaleLock(lockPath);
-    Neighbour neighbour(kind, neighbourOnLink ? link : pty.path(), selfPath);
+    Neighbour neighbour(kind, neighbourOnLink ? link : pty.path(), QCoreApplication::applicationFilePath());
     QCOMPARE(neighbour.waitForVerdict(), Verdict::Holds);
     pty.receive(1 << 16, 200); // whatever it says on the line as it starts
     const QByteArray before = contents(lockPath);
@@ -193,7 +192,7 @@ void TestNeighbours::locksWhileRunning()
     QCOMPARE(contents(lockPath), formatLockFile(self, processName(self)));
     QCOMPARE(flockHolderOf(sim.device()).value_or(-1), self);
 
-    Neighbour refused(kind, sim.device(), selfPath);
+    Neighbour refused(kind, sim.device(), QCoreApplication::applicationFilePath());
     QCOMPARE(refused.waitForVerdict(), Verdict::Refused);
     QVERIFY(panel.reports.isEmpty());
     QVERIFY(panel.p().Halt->isEnabled());
@@ -203,7 +202,7 @@ void TestNeighbours::locksWhileRunning()
     QVERIFY(contents(lockPath).isNull());
     QVERIFY(!flockHolderOf(sim.device()));
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("closed")) >= 1, 5000);
-    Neighbour after(kind, sim.device(), selfPath);
+    Neighbour after(kind, sim.device(), QCoreApplication::applicationFilePath());
     QCOMPARE(after.waitForVerdict(), Verdict::Holds);
     QVERIFY(after.quit());
 }
@@ -222,7 +221,7 @@ void TestNeighbours::killedPanel()
     SimProcess &sim = board.sim;
     const QString &link = board.link;
     const QString &lockPath = board.lockPath;
-    Neighbour killed(Kind::Orvane, link, selfPath);
+    Neighbour killed(Kind::Orvane, link, QCoreApplication::applicationFilePath());
     QCOMPARE(killed.waitForVerdict(), Verdict::Holds);
     const qint64 killedPid = killed.pid();
     killed.kill();
@@ -245,14 +244,6 @@ void TestNeighbours::killedPanel()
     panel.p().Halt->click();
 }
 
-int main(int argc, char *argv[])
-{
-    if (isHoldRequest(argc, argv))
-        return holdPort(argc, argv);
-    QApplication app(argc, argv);
-    selfPath = QCoreApplication::applicationFilePath();
-    TestNeighbours test;
-    return QTest::qExec(&test, argc, argv);
-}
+PORT_HOLDER_TEST_MAIN(TestNeighbours)
 
 #include "tst_neighbours.moc"

@@ -33,3 +33,14 @@ inline int holdPort(int argc, char *argv[])
     QObject::connect(&typed, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     return app.exec();
 }
+
+// The main of a test whose own executable may be started to hold a port.
+#define PORT_HOLDER_TEST_MAIN(TestObject)                                                          \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        if (isHoldRequest(argc, argv))                                                             \
+            return holdPort(argc, argv);                                                           \
+        QApplication app(argc, argv);                                                              \
+        TestObject test;                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
