@@ -18,8 +18,9 @@ foreach(row IN LISTS rows)
     set(files_${target} "")
     foreach(file IN LISTS files)
         cmake_path(ABSOLUTE_PATH file BASE_DIRECTORY "${dir}" NORMALIZE)
-        # Generated sources (moc, resources) live in the build tree.
-        if(NOT file MATCHES "^${ROOT}/")
+        # Generated sources (moc, resources, autogen's stamps) live in the build
+        # tree, which may sit inside the source tree.
+        if(NOT file MATCHES "^${ROOT}/" OR file MATCHES "^${BUILD}/")
             continue()
         endif()
         if(NOT EXISTS "${file}")

@@ -19,5 +19,6 @@ function(orvane_check_layers)
     endforeach()
     file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/layers.txt" CONTENT "${manifest}")
     add_test(NAME layers COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/layers.txt
-             -DROOT=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/checklayers.cmake)
+             -DROOT=${PROJECT_SOURCE_DIR} -DBUILD=${CMAKE_BINARY_DIR}
+             -P ${PROJECT_SOURCE_DIR}/cmake/checklayers.cmake)
 endfunction()

@@ -47,6 +47,18 @@ function(_orvane_windows_setup)
         string(APPEND text "#undef QT_FEATURE_${feature}\n#define QT_FEATURE_${feature} -1\n")
     endforeach()
     file(CONFIGURE OUTPUT ${shadow}/QtGui/qtgui-config.h CONTENT "${text}" @ONLY)
+    # A Windows Qt has this header and Debian 13's Qt leaves it out: it declares
+    # Windows' handle types, opaque as the system's own strict declarations.
+    find_file(windefs QtGui/qwindowdefs_win.h PATHS ${gui_dirs} NO_DEFAULT_PATH NO_CACHE)
+    if(NOT windefs)
+        set(text "#pragma once\n#define ORVANE_HANDLE(name) struct name##__; typedef struct name##__ *name\n")
+        foreach(handle HINSTANCE HDC HWND HFONT HPEN HBRUSH HBITMAP HICON HPALETTE HRGN HMONITOR HGLRC)
+            string(APPEND text "ORVANE_HANDLE(${handle});\n")
+        endforeach()
+        string(APPEND text "typedef HINSTANCE HMODULE;\ntypedef HICON HCURSOR;\n"
+                           "typedef long HRESULT;\ntypedef struct tagMSG MSG;\n")
+        file(CONFIGURE OUTPUT ${shadow}/QtGui/qwindowdefs_win.h CONTENT "${text}" @ONLY)
+    endif()
 
     # A DLL is linked through its import library; nothing is linked here, so
     # the host's library stands in for it.

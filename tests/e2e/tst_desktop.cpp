@@ -203,8 +203,10 @@ void TestDesktop::losingTheCompositor()
 
     weston.kill();
     QVERIFY(panel.process.waitForFinished(5000));
+    // The status is Qt's: 1 with Qt 6.4, 255 with Qt 6.8.
     QCOMPARE(panel.process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(panel.process.exitCode(), 1);
+    QVERIFY2(panel.process.exitCode() != 0, "ended with status 0");
+    qInfo("ended with status %d", panel.process.exitCode());
     QTRY_COMPARE_WITH_TIMEOUT(sim.count(QStringLiteral("closed")), 1, 2000);
     auto holder = [&lock] {
         QFile file(lock);
