@@ -186,12 +186,15 @@ void CommPort::close()
     shut();
 }
 
-void CommPort::write(QByteArrayView text)
+void CommPort::write(QByteArrayView text, bool more)
 {
     Call call(*this, "cannot write");
     if (!rawIsOpen())
         fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
-    rawWrite(text);
+    if (more)
+        rawHold(text);
+    else
+        rawWrite(text);
     throwIfFailed();
 }
 

@@ -64,7 +64,8 @@ public:
     void open();
     void close();
     bool isOpen() const { return rawIsOpen(); }
-    void write(QByteArrayView text);
+    // `more`: the rest of the command follows at once, so the bytes may wait for the flush.
+    void write(QByteArrayView text, bool more = false);
     // Hands what has been written to the driver now, without waiting for the event loop.
     void flush();
     qint64 waiting() const { return rawIsOpen() ? rawWaiting() : 0; }
@@ -99,6 +100,9 @@ protected:
     virtual void rawClose() = 0;
     virtual bool rawIsOpen() const = 0;
     virtual void rawWrite(QByteArrayView text) = 0;
+    // Bytes the rest of a command follows at once; a back-end that can may keep
+    // them for the flush, so that a command reaches the driver in one piece.
+    virtual void rawHold(QByteArrayView text) { rawWrite(text); }
     virtual void rawFlush() = 0;
     // Bytes written but not yet taken by the driver.
     virtual qint64 rawPending() const = 0;
@@ -142,6 +146,6 @@ private:
 inline void sendCommand(CommPort &port, const QList<QByteArray> &pieces)
 {
     for (const QByteArray &piece : pieces)
-        port.write(piece);
+        port.write(piece, true);
     port.flush();
 }

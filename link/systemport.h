@@ -32,6 +32,7 @@ protected:
     void rawClose() override;
     bool rawIsOpen() const override;
     void rawWrite(QByteArrayView text) override;
+    void rawHold(QByteArrayView text) override;
     void rawFlush() override;
     qint64 rawPending() const override;
     qint64 rawUnsent() const override;

@@ -247,6 +247,16 @@ void SystemCommPort::rawWrite(QByteArrayView text)
         deviceError({lineFailure(error), systemText(error)});
 }
 
+void SystemCommPort::rawHold(QByteArrayView text)
+{
+    // Every write to a terminal wakes the program at its far end: a command's
+    // pieces go to the driver together, at the flush.
+    if (d->output.size() + text.size() > kOutBufferSize)
+        rawWrite(text);
+    else
+        d->output += text.toByteArray();
+}
+
 void SystemCommPort::rawFlush()
 {
     if (const int error = d->pump())

@@ -93,6 +93,12 @@ void SystemCommPort::rawWrite(QByteArrayView text)
     d->port.write(text.data(), text.size());
 }
 
+// QSerialPort keeps what is written for the event loop or the flush already.
+void SystemCommPort::rawHold(QByteArrayView text)
+{
+    rawWrite(text);
+}
+
 void SystemCommPort::rawFlush()
 {
     // Hands the bytes to the driver now rather than on the next pass of the event loop.

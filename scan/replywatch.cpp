@@ -2,7 +2,7 @@
 
 std::optional<ReplyWatch::Verdict> ReplyWatch::verdict(qint64 nowMs, qint64 unsent) const
 {
-    if (m_measures < kMeasures || nowMs - m_sinceMs < kWindowMs)
+    if (!overdue(nowMs))
         return std::nullopt;
     const Silence silence = unsent > 0 ? Silence::Stalled
                             : m_bytes == 0 ? Silence::NoReply

@@ -32,7 +32,8 @@ void ScanEngine::Timer1_Timer()
         if (!OrvaneCom->isOpen())
             return;
     }
-    if (const auto verdict = m_watch.verdict(m_clock(), OrvaneCom->unsent())) {
+    const qint64 now = m_clock();
+    if (const auto verdict = m_watch.overdue(now) ? m_watch.verdict(now, OrvaneCom->unsent()) : std::nullopt) {
         if (verdict->silence == ReplyWatch::Silence::Stalled)
             OrvaneCom->failNotTaking();
         fail(QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict)));
@@ -40,7 +41,7 @@ void ScanEngine::Timer1_Timer()
     }
     state.MeasIdx = state.ChanIdx;
     sendCommand(*OrvaneCom, wire::measureCommand());
-    m_watch.measureSent(m_clock());
+    m_watch.measureSent(now);
     Timer1->stop();
     Timer2->setInterval(kMeasureToSelectMs);
     arm(Timer2);

@@ -26,11 +26,13 @@ private slots:
     void init() { qunsetenv("ORVANE_COM1"); }
     void storedSettings();
     void writesArriveInOrder();
+    void aCommandLeavesWhole();
     void receiveEventWaitsForEight();
     void inputStaysBounded();
     void failures_data();
     void failures();
     void deviceInUse();
+    void stalledLineThrowsFromFlush_data();
     void stalledLineThrowsFromFlush();
     void openDropsStaleInput();
     void descriptionsFollowTheEnvironment();
@@ -67,6 +69,20 @@ void TestSystemPort::writesArriveInOrder()
     QCOMPARE(pty.receive(11, 2000), QByteArray("d 1\rx\rs A\r"));
     port.close();
     QVERIFY(!port.isOpen());
+}
+
+void TestSystemPort::aCommandLeavesWhole()
+{
+    Pty pty;
+    pty.beCom1();
+    SystemCommPort port(testPorts());
+    port.open();
+    port.write("s ", true);
+    port.write("A", true);
+    QCOMPARE(pty.receive(1, 100), QByteArray()); // the rest of the command is still to come
+    port.write("\r", true);
+    port.flush();
+    QCOMPARE(pty.receive(4, 2000), QByteArray("s A\r"));
 }
 
 void TestSystemPort::receiveEventWaitsForEight()
@@ -158,8 +174,16 @@ void TestSystemPort::deviceInUse()
 }
 
 // The board stops reading and its side of the line fills up: the next command finds no room.
+void TestSystemPort::stalledLineThrowsFromFlush_data()
+{
+    QTest::addColumn<bool>("more"); // the pieces are held for the flush
+    QTest::newRow("written") << false;
+    QTest::newRow("held for the flush") << true;
+}
+
 void TestSystemPort::stalledLineThrowsFromFlush()
 {
+    QFETCH(bool, more);
     Pty pty;
     pty.beCom1();
     // Opened before the port, which then holds the device exclusively.
@@ -169,8 +193,8 @@ void TestSystemPort::stalledLineThrowsFromFlush()
     port.open();
     fillLine(filler);
     QSignalSpy failed(&port, &CommPort::failed);
-    port.write("x");
-    port.write("\r");
+    port.write("x", more);
+    port.write("\r", more);
     const QString text = failureOf([&] { port.flush(); });
     ::close(filler);
     QCOMPARE(text, QStringLiteral("Com1 (%1): cannot write: the device takes no data "
