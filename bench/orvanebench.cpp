@@ -18,8 +18,8 @@ int main(int argc, char *argv[])
         burn();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 7) {
-        std::fprintf(stderr, "usage: orvane-bench PANEL BOARDSIM BAREWINDOW REFERENCE RECORDER RESULTS.json\n");
+    if (args.size() != 8) {
+        std::fprintf(stderr, "usage: orvane-bench PANEL BOARDSIM BAREWINDOW REFERENCE RECORDER FLOOR RESULTS.json\n");
         return 2;
     }
     // ORVANE_BENCH_LOGS=DIR keeps the logs, to look into a figure.
@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
     const QString kept = qEnvironmentVariable("ORVANE_BENCH_LOGS");
     if (!kept.isEmpty())
         QDir().mkpath(kept);
-    const Bench bench{args[1], args[2], args[3], args[4], args[5], QCoreApplication::applicationFilePath(),
+    const Bench bench{args[1], args[2], args[3], args[4], args[5], args[6], QCoreApplication::applicationFilePath(),
                       kept.isEmpty() ? temporary.path() : kept};
 
     QJsonObject r;
@@ -45,6 +45,6 @@ int main(int argc, char *argv[])
     r["rss_ratio_vs_bare_qt"] = r["rss_mb"].toDouble() / r["rss_bare_qt_mb"].toDouble();
     r["startup_ms"] = median(panelStartMs);
     r["startup_ratio_vs_bare_qt"] = r["startup_ms"].toDouble() / r["startup_bare_qt_ms"].toDouble();
-    report(r, args[6]);
+    report(r, args[7]);
     return 0;
 }

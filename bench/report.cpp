@@ -35,7 +35,11 @@ constexpr Row kRows[] = {
     {"adapter_replies_not_drawn", "", true},
     {"adapter_replies_not_drawn_loaded", "", true},
     {"cpu_pct_scanning", "< 0.6"},
+    {"floor_cpu_pct_scanning", ""},
+    {"cpu_ratio_vs_floor", ""},
     {"adapter_cpu_pct_scanning", "< 0.6"},
+    {"adapter_floor_cpu_pct_scanning", ""},
+    {"adapter_cpu_ratio_vs_floor", ""},
     {"cpu_pct_idle", "<= 0.1"},
     {"rss_mb", ""},
     {"rss_bare_qt_mb", ""},
@@ -55,6 +59,8 @@ constexpr Row kBesideRows[] = {
     {"step_p99_ratio_vs_reference", "<= 1.5"},
     {"step_p99_ratio_vs_reference_loaded", "<= 1.5"},
     {"cpu_pct_scanning", "< 0.3"},
+    {"floor_cpu_pct_scanning", ""},
+    {"cpu_ratio_vs_floor", ""},
     {"rss_mb", "< 15"},
 };
 

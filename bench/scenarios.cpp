@@ -74,6 +74,14 @@ void putStepFigures(QJsonObject &r, const QString &program, const std::vector<Lo
     r[program + QStringLiteral("step_ms_p99_abs_dev_loaded")] = stepP99AbsDev(loaded.step);
 }
 
+// The program's processor share quiet, the floor's beside it, and the one as a multiple of the other.
+void putCpuFigures(QJsonObject &r, const QString &prefix, const Window &quiet)
+{
+    r[prefix + QStringLiteral("cpu_pct_scanning")] = quiet.cpuPct;
+    r[prefix + QStringLiteral("floor_cpu_pct_scanning")] = quiet.floorPct;
+    r[prefix + QStringLiteral("cpu_ratio_vs_floor")] = quiet.cpuPct / quiet.floorPct;
+}
+
 // The reference's steps over the same windows, and the program's p99 as a multiple of its.
 void putReferenceFigures(QJsonObject &r, const QString &program, const std::vector<LogLine> &woke,
                          const ScanWindows &w)
@@ -124,7 +132,7 @@ double plainScenario(const Bench &bench, QJsonObject &r)
     const ScanWindows w = scanQuietThenLoaded(session, bench);
     stopProcess(reference);
     r["rss_mb"] = session.finish();
-    r["cpu_pct_scanning"] = w.quiet.cpuPct;
+    putCpuFigures(r, {}, w.quiet);
 
     putStepFigures(r, {}, readEventLog(session.simLog()), w);
     r["handler_us_p99"] = percentile(handlerUsWithin(readEventLog(session.trace()), w.quiet), 99);
@@ -144,7 +152,7 @@ void adapterScenario(const Bench &bench, QJsonObject &r)
     session.finish();
     const std::vector<Outcome> outcomes = outcomesOf(session);
     const QString prefix = QStringLiteral("adapter_");
-    r[prefix + "cpu_pct_scanning"] = w.quiet.cpuPct;
+    putCpuFigures(r, prefix, w.quiet);
     putReplyFigures(r, prefix, {}, replyFigures(outcomes, w.quiet.from, w.quiet.to));
     putReplyFigures(r, prefix, QStringLiteral("_loaded"), replyFigures(outcomes, w.loaded.from, w.loaded.to));
 }
@@ -159,15 +167,18 @@ void recorderScenario(const Bench &bench, QJsonObject &r)
         return;
     QFile::remove(referenceLog);
     reference.start(bench.reference, {referenceLog});
+    const Floor floor(bench, QStringLiteral("recorder"), {});
     recorder.start(bench.recorder, {QStringLiteral("--device"), link, QStringLiteral("--output"),
                                     bench.file(QStringLiteral("recorder.csv")), QStringLiteral("--force"),
                                     QStringLiteral("--quiet")});
     // Its first measure goes 1 s after the start.
     sleepSeconds(1 + kSettleSeconds);
     const qint64 pid = recorder.processId();
-    const ScanWindows w = quietThenLoaded(bench, [pid](double seconds) { return measureProcess(pid, seconds); });
+    const qint64 floorPid = floor.pid();
+    const ScanWindows w =
+        quietThenLoaded(bench, [pid, floorPid](double seconds) { return measureProcess(pid, seconds, floorPid); });
     r["recorder_rss_mb"] = peakRssMb(pid);
-    r["recorder_cpu_pct_scanning"] = w.quiet.cpuPct;
+    putCpuFigures(r, QStringLiteral("recorder_"), w.quiet);
     stopProcess(recorder);
     stopProcess(reference);
     stopProcess(sim);

@@ -63,19 +63,34 @@ bool startSimulator(QProcess &sim, const Bench &bench, const QString &link, cons
     return false;
 }
 
-Window measureProcess(qint64 pid, double seconds)
+Window measureProcess(qint64 pid, double seconds, qint64 floor)
 {
     Window w;
     const double cpu0 = cpuSeconds(pid);
+    const double floor0 = floor ? cpuSeconds(floor) : 0;
     w.from = monotonicSeconds();
     sleepSeconds(seconds);
     w.to = monotonicSeconds();
     w.cpuPct = (cpuSeconds(pid) - cpu0) / (w.to - w.from) * 100;
+    w.floorPct = floor ? (cpuSeconds(floor) - floor0) / (w.to - w.from) * 100 : std::nan("");
     return w;
 }
 
+Floor::Floor(const Bench &bench, const QString &name, const QStringList &simArgs)
+{
+    const QString link = bench.file(name + QStringLiteral(".floor.board"));
+    if (startSimulator(m_sim, bench, link, bench.file(name + QStringLiteral(".floor.sim.log")), simArgs))
+        m_floor.start(bench.floor, {link, bench.file(name + QStringLiteral(".floor.csv"))});
+}
+
+Floor::~Floor()
+{
+    stopProcess(m_floor);
+    stopProcess(m_sim);
+}
+
 Session::Session(const Bench &bench, const QString &name, const QStringList &simArgs)
-    : m_simLog(bench.file(name + QStringLiteral(".sim.log"))),
+    : m_floor(bench, name, simArgs), m_simLog(bench.file(name + QStringLiteral(".sim.log"))),
       m_trace(bench.file(name + QStringLiteral(".trace")))
 {
     const QString link = bench.file(name + QStringLiteral(".board"));
@@ -97,7 +112,7 @@ Session::~Session()
 
 Window Session::measure(double seconds)
 {
-    return measureProcess(m_panel.processId(), seconds);
+    return measureProcess(m_panel.processId(), seconds, m_floor.pid());
 }
 
 void Session::pressRunOrStop()

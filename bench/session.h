@@ -9,7 +9,7 @@
 
 // The programs the benchmark runs, and the folder for their logs.
 struct Bench {
-    QString panel, sim, bareWindow, reference, recorder, self, dir;
+    QString panel, sim, bareWindow, reference, recorder, floor, self, dir;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 
     QString file(const QString &name) const { return dir + QLatin1Char('/') + name; }
@@ -19,16 +19,29 @@ struct Bench {
 double timeStartup(const QString &program, QProcessEnvironment env, const QString &trace,
                    QProcess &process);
 
-// A stretch of a run on the monotonic clock, and the program's processor share in it.
+// A stretch of a run on the monotonic clock, the program's processor share in
+// it, and the floor's beside it over the same stretch.
 struct Window {
-    double from = 0, to = 0, cpuPct = 0;
+    double from = 0, to = 0, cpuPct = 0, floorPct = 0;
 };
-// Waits `seconds` and measures process `pid` meanwhile.
-Window measureProcess(qint64 pid, double seconds);
+// Waits `seconds` and measures process `pid` meanwhile, and `floor` (0: none).
+Window measureProcess(qint64 pid, double seconds, qint64 floor = 0);
 
 // Starts the simulator on `link`, logging to `log`; false when it did not come up.
 bool startSimulator(QProcess &sim, const Bench &bench, const QString &link, const QString &log,
                     const QStringList &simArgs);
+
+// The floor program on a simulated board of its own with the given options,
+// scanning beside a measured program so that both share the machine's moods.
+class Floor {
+public:
+    Floor(const Bench &bench, const QString &name, const QStringList &simArgs);
+    ~Floor();
+    qint64 pid() const { return m_floor.processId(); }
+
+private:
+    QProcess m_sim, m_floor;
+};
 
 // The panel, traced, on a simulated board that logs, from start to finish.
 class Session {
@@ -42,7 +55,7 @@ public:
     QString simLog() const { return m_simLog; }
     QString trace() const { return m_trace; }
 
-    // Waits `seconds` and measures meanwhile.
+    // Waits `seconds` and measures meanwhile, with the floor beside it.
     Window measure(double seconds);
     // Run, or Stop once the focus has moved on to it.
     void pressRunOrStop();
@@ -50,6 +63,7 @@ public:
     double finish();
 
 private:
+    Floor m_floor;
     QProcess m_sim, m_panel;
     QString m_simLog, m_trace, m_window;
     double m_startupMs = 0;
