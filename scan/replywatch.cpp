@@ -1,10 +1,10 @@
 #include "scan/replywatch.h"
 
-std::optional<ReplyWatch::Verdict> ReplyWatch::verdict(qint64 nowMs, qint64 unsent) const
+std::optional<ReplyWatch::Verdict> ReplyWatch::verdict(qint64 nowMs, const std::function<qint64()> &unsent) const
 {
-    if (!overdue(nowMs))
+    if (m_measures < kMeasures || nowMs - m_sinceMs < kWindowMs)
         return std::nullopt;
-    const Silence silence = unsent > 0 ? Silence::Stalled
+    const Silence silence = unsent() > 0 ? Silence::Stalled
                             : m_bytes == 0 ? Silence::NoReply
                                            : Silence::Unreadable;
     return Verdict{silence, m_measures, m_bytes};

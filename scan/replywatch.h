@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <functional>
 #include <optional>
 
 // Tells a run whose board answers from one that gets no reading, from the
@@ -39,12 +40,9 @@ public:
         m_measures = 0;
         m_bytes = 0;
     }
-    // Whether the run has gone too long without a reading; only then is the
-    // driver asked what it still holds.
-    bool overdue(qint64 nowMs) const { return m_measures >= kMeasures && nowMs - m_sinceMs >= kWindowMs; }
-    // Why the run should end now, if it should. `unsent`: bytes of commands the
-    // driver still holds, where it can tell.
-    std::optional<Verdict> verdict(qint64 nowMs, qint64 unsent) const;
+    // Why the run should end now, if it should. `unsent` tells the bytes of
+    // commands the driver still holds, where it can; it is asked only then.
+    std::optional<Verdict> verdict(qint64 nowMs, const std::function<qint64()> &unsent) const;
 
 private:
     int m_measures = 0;

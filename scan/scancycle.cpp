@@ -33,7 +33,7 @@ void ScanEngine::Timer1_Timer()
             return;
     }
     const qint64 now = m_clock();
-    if (const auto verdict = m_watch.overdue(now) ? m_watch.verdict(now, OrvaneCom->unsent()) : std::nullopt) {
+    if (const auto verdict = m_watch.verdict(now, [this] { return OrvaneCom->unsent(); })) {
         if (verdict->silence == ReplyWatch::Silence::Stalled)
             OrvaneCom->failNotTaking();
         fail(QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict)));

@@ -54,7 +54,7 @@ void TestReplyWatch::verdicts()
     for (int i = 0; measure <= 60; i = (i + 1) % int(pattern.size())) {
         switch (pattern[i].toLatin1()) {
         case 'm':
-            verdict = watch.verdict(now, unsent);
+            verdict = watch.verdict(now, [unsent] { return unsent; });
             if (verdict)
                 break;
             if (lateDue)
