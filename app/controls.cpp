@@ -3,9 +3,9 @@
 #include "app/layout.h"
 #include "app/readable.h"
 #include "app/uifont.h"
-#include "chart/chartsurface.h"
-#include "chart/geometry.h"
-#include "chart/twips.h"
+#include "panel/chartsurface.h"
+#include "geometry/geometry.h"
+#include "geometry/twips.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "app/layout.h"
 #include "app/readable.h"
 #include "app/uifont.h"
-#include "chart/twips.h"
+#include "geometry/twips.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/channeltable.h"
+#include "model/channeltable.h"
 
 #include <QColor>
 #include <Qt>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/frmabout.h"
-#include "scan/panel.h"
+#include "panel/panel.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -4,9 +4,9 @@
 #include "app/orvane.h"
 #include "app/sessionend.h"
 #include "app/trace.h"
-#include "link/commport.h"
-#include "scan/precisewake.h"
-#include "scan/scheduling.h"
+#include "serial/commport.h"
+#include "timing/precisewake.h"
+#include "scheduling/scheduling.h"
 
 #include <QApplication>
 #include <QPointer>

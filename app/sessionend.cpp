@@ -1,6 +1,6 @@
 #include "app/sessionend.h"
 
-#include "app/stopsignals.h"
+#include "stopsignals/stopsignals.h"
 
 #include <QApplication>
 

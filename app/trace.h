@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan/panel.h"
+#include "panel/panel.h"
 
 #include <QLabel>
 #include <QObject>

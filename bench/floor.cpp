@@ -3,7 +3,7 @@
 // whole reply, a row written for each reading and the file synced once a
 // second. No Qt and no checks. The recorder's and the panel's processor time
 // are read against it, measured on its own simulated board in the same window.
-#include "scan/scheduling.h"
+#include "scheduling/scheduling.h"
 
 #include <cerrno>
 #include <cstdint>

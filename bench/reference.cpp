@@ -3,7 +3,7 @@
 // woken, as the panel's timers are. Logs "<monotonic seconds> woke <ms>" at
 // every wake until it is killed.
 #include "clock.h"
-#include "scan/scheduling.h"
+#include "scheduling/scheduling.h"
 
 #include <cerrno>
 #include <cstdio>

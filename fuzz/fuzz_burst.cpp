@@ -1,7 +1,7 @@
 // Any received burst: judged, decoded and told apart from other replies consistently;
 // and any line, cut into any pieces, framed into replies the same way.
-#include "link/framing.h"
-#include "link/protocol.h"
+#include "wire/framing.h"
+#include "wire/protocol.h"
 
 #include <QByteArray>
 

@@ -1,10 +1,10 @@
 // The receive path end to end: bytes arriving in any pieces, with the panel set up by the input.
 #include "app/layout.h"
 #include "app/orvane.h"
-#include "chart/chartsurface.h"
-#include "chart/twips.h"
+#include "panel/chartsurface.h"
+#include "geometry/twips.h"
 #include "fakecommport.h"
-#include "link/protocol.h"
+#include "wire/protocol.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,5 +1,5 @@
 // Any line settings text: either four checked fields that survive a round trip, or a reason.
-#include "link/commsettings.h"
+#include "wire/commsettings.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "app/stopsignals.h"
-#include "link/devicename.h"
+#include "stopsignals/stopsignals.h"
+#include "wire/devicename.h"
 #include "record/recorder.h"
-#include "scan/scheduling.h"
+#include "scheduling/scheduling.h"
 
 #include <QCoreApplication>
 

@@ -1,12 +1,12 @@
 #include "record/recorder.h"
 
-#include "link/systemport.h"
+#include "serial/systemport.h"
 #include "record/csv.h"
 #include "record/periodicsync.h"
 #include "record/progress.h"
 #include "record/rowfile.h"
-#include "scan/precisewake.h"
-#include "scan/scanengine.h"
+#include "timing/precisewake.h"
+#include "engine/scanengine.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

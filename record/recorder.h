@@ -1,7 +1,7 @@
 #pragma once
 
 #include "record/options.h"
-#include "scan/startup.h"
+#include "model/startup.h"
 
 #include <QElapsedTimer>
 #include <QObject>

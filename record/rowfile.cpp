@@ -1,6 +1,6 @@
 #include "record/rowfile.h"
 
-#include "link/devicename.h"
+#include "wire/devicename.h"
 
 #include <cerrno>
 #include <cstring>

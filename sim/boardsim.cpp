@@ -2,7 +2,7 @@
 // testing the panel without hardware.
 
 #include "event_log.h"
-#include "scan/scheduling.h"
+#include "scheduling/scheduling.h"
 #include "fault_policy.h"
 #include "link.h"
 #include "options.h"

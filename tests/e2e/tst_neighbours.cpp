@@ -1,5 +1,5 @@
-#include "link/lockfile.h"
-#include "link/ttydevice.h"
+#include "wire/lockfile.h"
+#include "serial/ttydevice.h"
 #include "livepanel.h"
 #include "neighbour.h"
 #include "portholder.h"

@@ -1,7 +1,7 @@
 #include "app/orvane.h"
 #include "livepanel.h"
 #include "procstats.h"
-#include "scan/precisewake.h"
+#include "timing/precisewake.h"
 #include "simprocess.h"
 
 #include <QMessageBox>

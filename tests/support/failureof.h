@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/commport.h"
+#include "serial/commport.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakelockhost.h"
-#include "link/commport.h"
+#include "serial/commport.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/lockhost.h"
+#include "serial/lockhost.h"
 
 #include <QMap>
 #include <QSet>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/orvane.h"
-#include "chart/chartsurface.h"
-#include "link/systemport.h"
-#include "scan/precisewake.h"
+#include "panel/chartsurface.h"
+#include "serial/systemport.h"
+#include "timing/precisewake.h"
 
 #include <QLabel>
 #include <QPushButton>

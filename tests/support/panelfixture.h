@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/orvane.h"
-#include "chart/chartsurface.h"
+#include "panel/chartsurface.h"
 #include "fakecommport.h"
-#include "scan/scanengine.h"
+#include "engine/scanengine.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/systemport.h"
+#include "serial/systemport.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,5 +1,0 @@
-#include "app/stopsignals.h"
-
-void whenToldToStop(QObject *, std::function<void()>)
-{
-}

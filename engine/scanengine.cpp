@@ -1,0 +1,113 @@
+#include "engine/scanengine.h"
+
+#include "serial/commport.h"
+#include "wire/commsettings.h"
+#include "wire/protocol.h"
+#include "timing/precisewake.h"
+
+#include <QTimer>
+
+#include <chrono>
+
+ScanEngine::ScanEngine(Startup &state, CommPort *port, PreciseWake *wake, Chosen chosen, QObject *parent)
+    : QObject(parent), state(state), Timer1(new QTimer(this)), Timer2(new QTimer(this)), OrvaneCom(port),
+      m_wake(wake), m_chosen(std::move(chosen))
+{
+    OrvaneCom->setParent(this);
+    OrvaneCom->setObjectName(QStringLiteral("OrvaneCom"));
+    if (m_wake)
+        m_wake->setParent(this);
+    for (QTimer *timer : {Timer1, Timer2}) {
+        // The default coarse timers may be 5 % off; replies are credited by these gaps.
+        timer->setTimerType(Qt::PreciseTimer);
+        timer->setInterval(kFirstMeasureMs);
+    }
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    m_clock = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        dispatch("Timer1", [this] { Timer1_Timer(); return false; });
+    });
+    connect(Timer2, &QTimer::timeout, this, [this] {
+        dispatch("Timer2", [this] { Timer2_Timer(); return false; });
+    });
+    connect(OrvaneCom, &CommPort::received, this,
+            [this] { dispatch("OrvaneCom", [this] { return OrvaneCom_OnComm(); }); });
+    connect(OrvaneCom, &CommPort::failed, this, [this](const QString &text) {
+        dispatch("failed", [this, text] { fail(text); return false; });
+    });
+}
+
+ScanEngine::~ScanEngine()
+{
+    // The port closes with the engine, as the timers stop with it.
+    OrvaneCom->disconnect(this);
+    OrvaneCom->close();
+}
+
+bool ScanEngine::dispatch(const char *event, const std::function<bool()> &handler)
+{
+    // A failure ends the handler where it happened, and the run with it; it never reaches the event loop.
+    const auto guarded = [this, &handler] {
+        try {
+            return handler();
+        } catch (const CommError &e) {
+            fail(e.text());
+        }
+        return false;
+    };
+    return m_gate ? m_gate(event, guarded) : guarded();
+}
+
+bool ScanEngine::start()
+{
+    state.ChanIdx = 0;
+    try {
+        // Run again during a run: the port and its settings cannot have changed, so keep it open.
+        if (!OrvaneCom->isOpen()) {
+            OrvaneCom->setPortNumber(qint16(state.PortIdx + 1));
+            OrvaneCom->setSettings(QString::fromLatin1(wire::kLineSettings));
+            OrvaneCom->open();
+        }
+        m_framer.reset();
+        m_watch.start();
+        OrvaneCom->setReceiveThreshold(wire::kReplyLength);
+        sendCommand(*OrvaneCom, wire::shieldCommand(state.ShldMode));
+    } catch (const CommError &e) {
+        fail(e.text());
+        return false;
+    }
+    Timer2->stop();
+    arm(Timer1);
+    return true;
+}
+
+void ScanEngine::stop()
+{
+    Timer1->stop();
+    Timer2->stop();
+    if (OrvaneCom->isOpen())
+        OrvaneCom->close();
+}
+
+bool ScanEngine::isRunning() const
+{
+    return Timer1->isActive() || Timer2->isActive() || OrvaneCom->isOpen();
+}
+
+void ScanEngine::fail(const QString &text)
+{
+    stop();
+    emit failed(text);
+}
+
+void ScanEngine::arm(QTimer *timer)
+{
+    timer->start();
+    if (m_wake)
+        m_wake->arm(timer->interval());
+}

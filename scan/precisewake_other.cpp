@@ -1,6 +1,0 @@
-#include "scan/precisewake.h"
-
-std::unique_ptr<PreciseWake> makePreciseWake()
-{
-    return nullptr;
-}

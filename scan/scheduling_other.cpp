@@ -1,5 +1,0 @@
-#include "scan/scheduling.h"
-
-void requestPreciseScheduling()
-{
-}

@@ -1,0 +1,5 @@
+#include "scheduling/scheduling.h"
+
+void requestPreciseScheduling()
+{
+}

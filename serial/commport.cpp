@@ -1,0 +1,220 @@
+#include "serial/commport.h"
+
+#include "wire/devicename.h"
+#include "wire/protocol.h"
+
+namespace {
+constexpr char kOpening[] = "cannot open";
+} // namespace
+
+// Names the operation a failure belongs to while one of the component's calls runs.
+class CommPort::Call {
+public:
+    Call(CommPort &port, const char *operation) : m_port(port), m_saved(port.m_operation)
+    {
+        port.m_operation = operation;
+    }
+    ~Call() { m_port.m_operation = m_saved; }
+    Call(const Call &) = delete;
+    Call &operator=(const Call &) = delete;
+
+private:
+    CommPort &m_port;
+    const char *m_saved;
+};
+
+CommPort::CommPort(QObject *parent)
+    : QObject(parent), m_settingsText(QString::fromLatin1(wire::kLineSettings)),
+      m_settings(*parseCommSettings(m_settingsText).settings)
+{
+}
+
+QString CommPort::portLabel() const
+{
+    const QString device = m_device.isEmpty() ? deviceFor(m_portNumber) : m_device;
+    return QStringLiteral("Com%1 (%2)").arg(m_portNumber).arg(displayDeviceName(device));
+}
+
+QList<QString> CommPort::portDescriptions(int count) const
+{
+    QList<QString> out;
+    for (int n = 1; n <= count; ++n)
+        out << deviceFor(n);
+    return out;
+}
+
+QString CommPort::describe(const DeviceError &error) const
+{
+    const QString lost = QStringLiteral("the connection was lost");
+    QString what = m_operation ? QString::fromLatin1(m_operation) : lost;
+    QString reason = error.text;
+    switch (error.kind) {
+    case Failure::Busy:
+        reason = QStringLiteral("the device is in use by another program (%1)").arg(error.text);
+        break;
+    case Failure::Locked:
+        reason = QStringLiteral("the device is in use by another program (%1)").arg(lockHolder());
+        break;
+    case Failure::NotSerial:
+        reason = QStringLiteral("it is not a serial device (%1)").arg(error.text);
+        break;
+    case Failure::Stalled:
+        what = QStringLiteral("cannot write");
+        reason = QStringLiteral("the device takes no data (%1)").arg(error.text);
+        break;
+    case Failure::Lost:
+        what = lost;
+        reason = QStringLiteral("the device was unplugged or hung up");
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason);
+}
+
+QString CommPort::stalled() const
+{
+    return describe({Failure::Stalled, QStringLiteral("%1 bytes are still waiting").arg(rawUnsent())});
+}
+
+void CommPort::fail(const QString &what, const QString &reason)
+{
+    throw CommError(QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
+}
+
+// Closing lets go of the device first and of its lock file last.
+void CommPort::shut()
+{
+    if (rawIsOpen())
+        rawClose();
+    releaseLockFile();
+}
+
+void CommPort::throwIfFailed()
+{
+    if (m_failure.isEmpty())
+        return;
+    const QString text = std::exchange(m_failure, QString());
+    shut();
+    throw CommError(text);
+}
+
+void CommPort::deviceError(const DeviceError &error)
+{
+    if (error.kind == Failure::Harmless)
+        return;
+    if (m_operation) {
+        if (m_failure.isEmpty())
+            m_failure = describe(error);
+        return;
+    }
+    // Only the first failure counts: it closes the port, and a closed port has nothing more to say.
+    if (!rawIsOpen())
+        return;
+    const QString text = describe(error);
+    shut();
+    emit failed(text);
+}
+
+void CommPort::arrived()
+{
+    if (rawIsOpen() && rawWaiting() >= m_threshold)
+        emit received();
+}
+
+void CommPort::setReceiveThreshold(int count)
+{
+    count = qBound(1, count, kReceiveThreshold);
+    if (count == m_threshold)
+        return;
+    m_threshold = count;
+    if (rawIsOpen())
+        rawSetWakeThreshold(count);
+    // What already waits may be enough now; its arrival will not be told again.
+    if (rawIsOpen() && rawWaiting() >= count)
+        QMetaObject::invokeMethod(this, &CommPort::arrived, Qt::QueuedConnection);
+}
+
+void CommPort::failNotTaking()
+{
+    const QString text = stalled();
+    shut();
+    throw CommError(text);
+}
+
+void CommPort::setPortNumber(int n)
+{
+    if (n < 1 || n > 255)
+        throw CommError(QStringLiteral("Com%1: there is no such port number; ports are 1 to 255").arg(n));
+    if (rawIsOpen())
+        fail(QStringLiteral("cannot change the port number"), QStringLiteral("the port is open"));
+    m_portNumber = n;
+    m_device.clear();
+}
+
+void CommPort::setSettings(const QString &text)
+{
+    const SettingsParse parsed = parseCommSettings(text);
+    if (!parsed.settings)
+        fail(QStringLiteral("invalid line settings"), parsed.error);
+    m_settings = *parsed.settings;
+    m_settingsText = text;
+    if (!rawIsOpen())
+        return;
+    Call call(*this, "cannot apply line settings");
+    if (!rawApply(m_settings) && m_failure.isEmpty())
+        fail(QStringLiteral("cannot apply line settings"), QStringLiteral("the device refused them"));
+    throwIfFailed();
+}
+
+void CommPort::open()
+{
+    if (rawIsOpen())
+        fail(QString::fromLatin1(kOpening), QStringLiteral("the port is already open"));
+    m_device = deviceFor(m_portNumber);
+    m_threshold = kReceiveThreshold;
+    Call call(*this, kOpening);
+    // The lock file first and the device after it, so nobody slips in between.
+    takeLockFile();
+    if (!rawOpen(m_device, m_settings) && m_failure.isEmpty())
+        m_failure = describe({Failure::Other, QStringLiteral("unknown error")});
+    throwIfFailed();
+}
+
+void CommPort::close()
+{
+    shut();
+}
+
+void CommPort::write(QByteArrayView text, bool more)
+{
+    Call call(*this, "cannot write");
+    if (!rawIsOpen())
+        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
+    if (more)
+        rawHold(text);
+    else
+        rawWrite(text);
+    throwIfFailed();
+}
+
+void CommPort::flush()
+{
+    Call call(*this, "cannot write");
+    if (!rawIsOpen())
+        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
+    rawFlush();
+    if (m_failure.isEmpty() && rawIsOpen() && rawPending() > 0)
+        m_failure = stalled();
+    throwIfFailed();
+}
+
+QByteArray CommPort::takeAll()
+{
+    Call call(*this, "cannot read");
+    if (!rawIsOpen())
+        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
+    QByteArray bytes = rawTakeAll();
+    throwIfFailed();
+    return bytes;
+}

@@ -1,0 +1,151 @@
+#pragma once
+
+#include "wire/commsettings.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <stdexcept>
+
+class LockHost;
+
+// A failure of the serial port, with the port, its device and the system's reason.
+class CommError : public std::runtime_error {
+public:
+    explicit CommError(const QString &text) : std::runtime_error(text.toStdString()) {}
+    QString text() const { return QString::fromStdString(what()); }
+};
+
+// What went wrong with a device, as the back-end saw it when it happened.
+enum class Failure {
+    Harmless,     // nothing that stops the port, such as a modem-line request a pseudo-terminal refuses
+    NotFound,     // there is no such device
+    NotPermitted, // this user may not open it
+    Busy,         // another program has opened it for itself alone
+    Locked,       // another program holds a lock on the device
+    NotSerial,    // it opens, but is no serial port
+    Lost,         // unplugged, hung up, at its end, or failing input and output
+    Stalled,      // what was written stays unsent: the line takes no data
+    Other,
+};
+
+struct DeviceError {
+    Failure kind = Failure::Other;
+    QString text; // the system's own words, for the message only
+};
+
+// The serial component as the panel uses it. The rules every device follows
+// live here: the receive threshold, which failures matter and how they are
+// worded, that only the first failure counts, and how devices are kept from
+// other programs (lock files, and locks on the open device). A back-end does
+// the raw I/O and tells what kind of failure it met; it decides nothing.
+//
+// A failure found inside one of these calls is thrown from it as CommError, so
+// the caller stops there. One found while nobody is calling (a lost device,
+// seen by the event loop) is announced once through failed(). Either way the
+// port is closed first.
+class CommPort : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kReceiveThreshold = 8;
+    static constexpr int kInputLength = 0; // take everything
+    static constexpr int kInBufferSize = 1024;
+    static constexpr int kOutBufferSize = 512; // what a back-end holds while the driver takes nothing
+
+    explicit CommPort(QObject *parent = nullptr);
+
+    void setPortNumber(int n);
+    int portNumber() const { return m_portNumber; }
+    void setSettings(const QString &text);
+    QString settings() const { return m_settingsText; }
+    void open();
+    void close();
+    bool isOpen() const { return rawIsOpen(); }
+    // `more`: the rest of the command follows at once, so the bytes may wait for the flush.
+    void write(QByteArrayView text, bool more = false);
+    // Hands what has been written to the driver now, without waiting for the event loop.
+    void flush();
+    qint64 waiting() const { return rawIsOpen() ? rawWaiting() : 0; }
+    QByteArray takeAll();
+    // The receive event comes once this many characters wait (1..8); 8 unless
+    // the reader holds the start of a reply and needs only the rest of it.
+    void setReceiveThreshold(int count);
+    // Bytes of commands the driver still holds unsent, where it can tell; else 0.
+    qint64 unsent() const { return rawIsOpen() ? rawUnsent() : 0; }
+    // The line has kept commands unsent for long: ends here as a line that takes no data.
+    [[noreturn]] void failNotTaking();
+
+    // "Com1 (/dev/ttyS0)": how failures name the port.
+    QString portLabel() const;
+    // What ports 1..count would open now, as the user is told.
+    virtual QList<QString> portDescriptions(int count) const;
+    // The lock file this port holds while it is open; empty when it holds none.
+    QString lockFile() const { return m_lockFile; }
+
+signals:
+    void received();
+    void failed(const QString &text);
+
+protected:
+    virtual QString deviceFor(int portNumber) const = 0;
+    // How the system keeps devices from other programs; null where it has no such conventions.
+    virtual LockHost *lockHost() const { return nullptr; }
+    // False when the device cannot be opened; the reason comes through deviceError().
+    // Takes the device's own lock (reported as Locked when another program has it).
+    virtual bool rawOpen(const QString &device, const CommSettings &settings) = 0;
+    virtual bool rawApply(const CommSettings &settings) = 0;
+    virtual void rawClose() = 0;
+    virtual bool rawIsOpen() const = 0;
+    virtual void rawWrite(QByteArrayView text) = 0;
+    // Bytes the rest of a command follows at once; a back-end that can may keep
+    // them for the flush, so that a command reaches the driver in one piece.
+    virtual void rawHold(QByteArrayView text) { rawWrite(text); }
+    virtual void rawFlush() = 0;
+    // Bytes written but not yet taken by the driver.
+    virtual qint64 rawPending() const = 0;
+    // Bytes written but not yet on the line, where the driver tells.
+    virtual qint64 rawUnsent() const { return rawPending(); }
+    virtual qint64 rawWaiting() const = 0;
+    virtual QByteArray rawTakeAll() = 0;
+    // Where the driver can wake the program only once `count` characters wait.
+    virtual void rawSetWakeThreshold(int) {}
+
+    // For back-ends: input has arrived; something went wrong.
+    void arrived();
+    void deviceError(const DeviceError &error);
+
+private:
+    class Call;
+    [[noreturn]] void fail(const QString &what, const QString &reason);
+    QString describe(const DeviceError &error) const;
+    QString lockHolder() const;
+    // The device has not taken what was handed to it.
+    QString stalled() const;
+    void shut();
+    void throwIfFailed();
+    // Lock files: no live program may hold the device's; then ours is taken.
+    void takeLockFile();
+    void clearLockFile(const QString &file);
+    void releaseLockFile();
+
+    int m_portNumber = 1;
+    QString m_settingsText;
+    CommSettings m_settings;
+    QString m_device;
+    QString m_lockFile;
+    // While a call runs, the operation it names ("cannot write"), and the first failure in it.
+    const char *m_operation = nullptr;
+    QString m_failure;
+    int m_threshold = kReceiveThreshold;
+};
+
+// Hands a command to the port piece by piece, as the board expects it.
+inline void sendCommand(CommPort &port, const QList<QByteArray> &pieces)
+{
+    for (const QByteArray &piece : pieces)
+        port.write(piece, true);
+    port.flush();
+}

@@ -1,0 +1,137 @@
+#include "panelfixture.h"
+
+#include "model/nextchannel.h"
+
+#include <QTest>
+
+class TestScanCycle : public QObject {
+    Q_OBJECT
+private slots:
+    void selectSequence_data();
+    void selectSequence();
+    void timersHandOver();
+    void firstWaitIsOneSecond_data();
+    void firstWaitIsOneSecond();
+    void bytesOfOneStep();
+};
+
+void TestScanCycle::selectSequence_data()
+{
+    QTest::addColumn<QList<int>>("chosen");
+    QTest::addColumn<int>("startIdx");
+    QTest::addColumn<QString>("codes");
+
+    QList<int> all;
+    for (int i = 0; i < 18; ++i)
+        all << i;
+    QTest::newRow("all chosen") << all << 0 << "123456789ABCDEFVP012";
+    QTest::newRow("only 3 and 12") << QList<int>{3, 12} << 0 << "3C03C03C0";
+    QTest::newRow("only 0") << QList<int>{0} << 0 << "00000";
+    QList<int> no17 = all;
+    no17.removeLast();
+    QTest::newRow("17 out, from 16") << no17 << 16 << "0123";
+    QTest::newRow("17 and 0 out, from 16") << QList<int>{2, 5, 16} << 16 << "025V025V";
+    QTest::newRow("only 17") << QList<int>{17} << 0 << "PPPP";
+    QTest::newRow("empty tail wraps to 0") << QList<int>{4} << 4 << "040";
+}
+
+void TestScanCycle::selectSequence()
+{
+    QFETCH(QList<int>, chosen);
+    QFETCH(int, startIdx);
+    QFETCH(QString, codes);
+
+    PanelFixture f;
+    std::bitset<kChannelCount> marks;
+    for (int c : chosen)
+        marks[c] = true;
+    QString seen;
+    qint16 idx = qint16(startIdx);
+    for (int i = 0; i < codes.size(); ++i) {
+        idx = nextChannel(idx, marks);
+        seen += QChar(kChannels[idx].selectCode);
+    }
+    QCOMPARE(seen, codes);
+
+    // The same walk through the timers, reading the menu marks at each tick.
+    f.choose({});
+    for (int c : chosen)
+        f.p().channelItems[c]->setChecked(true);
+    f.p().Start->click();
+    f.p().state.ChanIdx = qint16(startIdx);
+    f.port->clearSent();
+    QString selects;
+    for (int i = 0; i < codes.size(); ++i) {
+        f.tick(f.p().Timer1);
+        f.answer();
+        f.tick(f.p().Timer2);
+        selects += f.sent().mid(6 * i + 4, 1); // "x\r" then "s ?\r"
+    }
+    QCOMPARE(selects, codes);
+    QVERIFY(f.reports.isEmpty());
+}
+
+void TestScanCycle::timersHandOver()
+{
+    PanelFixture f;
+    QCOMPARE(f.armedTimers(), 0);
+    f.p().Start->click();
+    for (int step = 0; step < 40; ++step) {
+        QCOMPARE(f.armedTimers(), 1);
+        QVERIFY(f.p().Timer1->isActive());
+        f.tick(f.p().Timer1);
+        f.answer();
+        QCOMPARE(f.armedTimers(), 1);
+        QVERIFY(f.p().Timer2->isActive());
+        QCOMPARE(f.p().Timer2->interval(), 20);
+        f.tick(f.p().Timer2);
+        QCOMPARE(f.p().Timer1->interval(), 80);
+    }
+    f.p().Halt->click();
+    QCOMPARE(f.armedTimers(), 0);
+    QCOMPARE(f.p().Timer1->interval(), 80);
+}
+
+void TestScanCycle::firstWaitIsOneSecond_data()
+{
+    QTest::addColumn<int>("measuresInFirstRun");
+    QTest::addColumn<bool>("selectInFirstRun");
+    QTest::addColumn<int>("secondWait");
+
+    QTest::newRow("stopped before any tick") << 0 << false << 1000;
+    QTest::newRow("stopped after a measure only") << 1 << false << 1000;
+    QTest::newRow("stopped after a select") << 1 << true << 80;
+}
+
+void TestScanCycle::firstWaitIsOneSecond()
+{
+    QFETCH(int, measuresInFirstRun);
+    QFETCH(bool, selectInFirstRun);
+    QFETCH(int, secondWait);
+
+    PanelFixture f;
+    f.p().Start->click();
+    QVERIFY(f.p().Timer1->isActive());
+    QCOMPARE(f.p().Timer1->interval(), 1000);
+    QCOMPARE(f.p().Timer1->timerType(), Qt::PreciseTimer);
+    if (measuresInFirstRun)
+        f.tick(f.p().Timer1);
+    if (selectInFirstRun)
+        f.tick(f.p().Timer2);
+    f.p().Halt->click();
+    f.p().Start->click();
+    QCOMPARE(f.p().Timer1->interval(), secondWait);
+    QVERIFY(f.p().Timer1->isActive());
+    QVERIFY(!f.p().Timer2->isActive());
+}
+
+void TestScanCycle::bytesOfOneStep()
+{
+    PanelFixture f;
+    f.runToSecondMeasure();
+    QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
+    QCOMPARE(f.p().state.ChanIdx, qint16(1));
+}
+
+QTEST_MAIN(TestScanCycle)
+#include "tst_scancycle.moc"

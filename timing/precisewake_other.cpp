@@ -1,0 +1,6 @@
+#include "timing/precisewake.h"
+
+std::unique_ptr<PreciseWake> makePreciseWake()
+{
+    return nullptr;
+}
