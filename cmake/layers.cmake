@@ -2,7 +2,8 @@
 # header of a library it does not link, directly or through others. The link
 # lines are the one statement of which layer may use which; this holds the
 # includes to them too. Sources are read as the build sees them, generator
-# expressions evaluated, so none escapes.
+# expressions evaluated, so none escapes. Each library's sources sit in its own
+# folder, and no two folders include each other.
 function(orvane_check_layers)
     set(manifest "")
     foreach(target IN LISTS ARGN)
