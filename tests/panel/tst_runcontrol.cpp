@@ -130,6 +130,7 @@ void TestRunControl::openFailureStaysIdle()
     QVERIFY(f.port->writes.isEmpty());
     QCOMPARE(f.reports.size(), 1);
     QCOMPARE(f.reports.first(), QStringLiteral("Com2 (/dev/fake2): cannot open: Permission denied"));
+    QCOMPARE(f.kinds.first(), Failure::NotPermitted);
     QVERIFY(f.item("ComPort2")->isChecked());
 
     f.port->openFailure.reset();
@@ -155,14 +156,15 @@ void TestRunControl::failureDuringRun_data()
     QTest::addColumn<int>("where"); // 0 Start_Click, 1 Timer1 tick, 2 Timer2 tick
     QTest::addColumn<int>("how");   // 0 from write, 1 from flush, 2 later from the event loop
     QTest::addColumn<QString>("message");
+    QTest::addColumn<Failure>("kind");
 
     const char *wheres[] = {"Run", "measure tick", "select tick"};
     const QString lost = QStringLiteral("the connection was lost: the device was unplugged or hung up");
     const QString full = QStringLiteral("cannot write: the device takes no data (Resource temporarily unavailable)");
     for (int where = 0; where < 3; ++where) {
-        QTest::addRow("%s, write fails", wheres[where]) << where << 0 << lost;
-        QTest::addRow("%s, flush finds no room", wheres[where]) << where << 1 << full;
-        QTest::addRow("%s, then the line is lost", wheres[where]) << where << 2 << lost;
+        QTest::addRow("%s, write fails", wheres[where]) << where << 0 << lost << Failure::Lost;
+        QTest::addRow("%s, flush finds no room", wheres[where]) << where << 1 << full << Failure::Stalled;
+        QTest::addRow("%s, then the line is lost", wheres[where]) << where << 2 << lost << Failure::Lost;
     }
 }
 
@@ -172,6 +174,7 @@ void TestRunControl::failureDuringRun()
     QFETCH(int, where);
     QFETCH(int, how);
     QFETCH(QString, message);
+    QFETCH(Failure, kind);
 
     PanelFixture f;
     // A bar from earlier, so a Run that went on to clear the chart would show.
@@ -204,6 +207,7 @@ void TestRunControl::failureDuringRun()
     expectIdle(f, true);
     QCOMPARE(f.reports.size(), 1);
     QCOMPARE(f.reports.first(), QStringLiteral("Com1 (/dev/fake1): ") + message);
+    QCOMPARE(f.kinds.first(), kind);
     QCOMPARE(f.p().valueLabels[0]->text(), QStringLiteral("16"));
     if (how < 2) {
         // The handler stopped at the failing write: nothing after it ran.
@@ -231,20 +235,25 @@ void TestRunControl::boardGoesQuiet_data()
     QTest::addColumn<QByteArray>("answer"); // to each measure command once it goes quiet
     QTest::addColumn<qint64>("unsent");      // bytes the driver holds
     QTest::addColumn<QString>("message");
+    QTest::addColumn<Failure>("kind");
 
     QTest::newRow("nothing") << QByteArray() << qint64(0)
                              << "the board does not answer: no reply to the last 16 measure commands "
-                                "(check that it is powered and wired to the adapter)";
+                                "(check that it is powered and wired to the adapter)"
+                             << Failure::BoardSilent;
     QTest::newRow("bytes of another speed") << QByteArray("\xf0\x0f\xaa\x55\x81\x7e\x03\xc0\x11") << qint64(0)
                                             << "the board's replies cannot be read: 144 bytes in reply to the "
                                                "last 16 measure commands, none a reading (check that the board "
-                                               "runs at 9600 baud)";
+                                               "runs at 9600 baud)"
+                                            << Failure::BoardUnreadable;
     QTest::newRow("commands left unsent") << QByteArray() << qint64(6)
-                                          << "cannot write: the device takes no data (6 bytes are still waiting)";
+                                          << "cannot write: the device takes no data (6 bytes are still waiting)"
+                                          << Failure::Stalled;
     QTest::newRow("malformed replies") << QByteArray("x\r\nZZ\r\n>") << qint64(0)
                                        << "the board's replies cannot be read: 128 bytes in reply to the "
                                           "last 16 measure commands, none a reading (check that the board "
-                                          "runs at 9600 baud)";
+                                          "runs at 9600 baud)"
+                                       << Failure::BoardUnreadable;
 }
 
 // A run whose board stops answering ends with one message, and nothing is sent after it.
@@ -253,6 +262,7 @@ void TestRunControl::boardGoesQuiet()
     QFETCH(QByteArray, answer);
     QFETCH(qint64, unsent);
     QFETCH(QString, message);
+    QFETCH(Failure, kind);
 
     PanelFixture f;
     f.p().Start->click();
@@ -275,6 +285,7 @@ void TestRunControl::boardGoesQuiet()
     QCOMPARE(measures, 16);
     expectIdle(f, true);
     QCOMPARE(f.reports, QStringList{QStringLiteral("Com1 (/dev/fake1): ") + message});
+    QCOMPARE(f.kinds, QList<Failure>{kind});
     // The measure command that found it was never sent.
     QVERIFY(f.port->sent().endsWith("s 3\r"));
 

@@ -38,7 +38,8 @@ public:
     void clearSent() { writes.clear(); }
 
     QList<QByteArray> writes;
-    // Refusals of the pretend driver, reported the way Qt reports them.
+    // Refusals of the pretend driver, told to CommPort as every back-end tells
+    // them: a kind and the system's words, which CommPort's rules turn into the failure.
     std::optional<DeviceError> openFailure;
     std::optional<DeviceError> writeFailure;
     std::optional<DeviceError> flushFailure;

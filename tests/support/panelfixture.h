@@ -26,7 +26,10 @@ inline QRect px(int left, int top, int width, int height)
 struct PanelFixture {
     PanelFixture()
         : port(new FakeCommPort),
-          window(std::make_unique<Orvane>(port, [this](const QString &t) { reports << t; }))
+          window(std::make_unique<Orvane>(port, [this](Failure kind, const QString &text) {
+              kinds << kind;
+              reports << text;
+          }))
     {
         // Time passes as the ticks come, however fast the test delivers them.
         window->panel().engine->setClock([this] { return now; });
@@ -72,6 +75,7 @@ struct PanelFixture {
 
     FakeCommPort *port;
     QStringList reports;
+    QList<Failure> kinds; // of the reports, in order
     qint64 now = 0; // the engine's clock, in ms
     std::unique_ptr<Orvane> window;
 };
