@@ -7,11 +7,7 @@
 #include <QTest>
 
 namespace {
-QByteArray reply(int value)
-{
-    return QByteArray("x\r\n") + QByteArray::number(value, 16).toUpper().rightJustified(2, '0')
-           + QByteArray("\r\n>");
-}
+const auto reply = FakeCommPort::reply;
 
 // Pixels of the bar in row `channel`, counted from the chart's left edge.
 int barPixels(PanelFixture &f, int channel, QColor *colour = nullptr)

@@ -20,6 +20,11 @@ public:
     static DeviceError ioError() { return {Failure::Lost, QStringLiteral("Input/output error")}; }
     static DeviceError noRoom() { return {Failure::Stalled, QStringLiteral("Resource temporarily unavailable")}; }
 
+    // The board's answer to a measure command.
+    static QByteArray reply(int reading)
+    {
+        return "x\r\n" + QByteArray::number(reading, 16).toUpper().rightJustified(2, '0') + "\r\n>";
+    }
     // Characters arrive from the board; the event comes once enough are waiting.
     void feed(const QByteArray &bytes)
     {
