@@ -40,7 +40,7 @@ Orvane::Orvane(CommPort *port, Reporter report, PreciseWake *wake)
                    | Qt::MSWindowsFixedSizeDialogHint);
 
     m_panel.report = report ? std::move(report)
-                            : Reporter([this](const QString &text) { showFailure(text); });
+                            : Reporter([this](Failure, const QString &text) { showFailure(text); });
     auto *engine = new ScanEngine(m_panel.state, port ? port : new SystemCommPort, wake,
                                   [this] { return m_panel.chosen(); }, this);
     m_panel.engine = engine;
@@ -78,11 +78,11 @@ bool Orvane::guarded(F &&handler)
             return handler();
         handler();
     } catch (const CommError &e) {
-        PortFailure(m_panel, e.text());
+        PortFailure(m_panel, e.kind(), e.text());
     } catch (const std::exception &e) {
-        m_panel.report(QString::fromLocal8Bit(e.what()));
+        m_panel.report(Failure::Other, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        m_panel.report(QStringLiteral("An unexpected failure ended the last action."));
+        m_panel.report(Failure::Other, QStringLiteral("An unexpected failure ended the last action."));
     }
     return false;
 }
@@ -131,7 +131,8 @@ void Orvane::wireEvents()
     connect(p.engine, &ScanEngine::receiving, this, [&p](qint16 channel) { p.BarRgb = barColour(channel); });
     connect(p.engine, &ScanEngine::reading, this,
             [&p](qint16, int value) { DrawBar(p, shownReading(p, value)); });
-    connect(p.engine, &ScanEngine::failed, this, [&p](const QString &text) { PortFailure(p, text); });
+    connect(p.engine, &ScanEngine::failed, this,
+            [&p](Failure kind, const QString &text) { PortFailure(p, kind, text); });
 
     QMenu *portMenu = findChild<QMenu *>(QStringLiteral("PortSel"));
     portMenu->setToolTipsVisible(true);

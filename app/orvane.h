@@ -20,7 +20,7 @@ class QMessageBox;
 class Orvane : public QMainWindow {
     Q_OBJECT
 public:
-    using Reporter = std::function<void(const QString &)>;
+    using Reporter = std::function<void(Failure kind, const QString &text)>;
 
     // Takes the serial component (a QSerialPort one when null), how failures
     // reach the user (a message box when empty) and what wakes the event loop

@@ -36,7 +36,9 @@ void ScanEngine::Timer1_Timer()
     if (const auto verdict = m_watch.verdict(now, [this] { return OrvaneCom->unsent(); })) {
         if (verdict->silence == ReplyWatch::Silence::Stalled)
             OrvaneCom->failNotTaking();
-        fail(QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict)));
+        const Failure kind =
+            verdict->silence == ReplyWatch::Silence::NoReply ? Failure::BoardSilent : Failure::BoardUnreadable;
+        fail(kind, QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict)));
         return;
     }
     state.MeasIdx = state.ChanIdx;

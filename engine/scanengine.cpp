@@ -37,8 +37,8 @@ ScanEngine::ScanEngine(Startup &state, CommPort *port, PreciseWake *wake, Chosen
     });
     connect(OrvaneCom, &CommPort::received, this,
             [this] { dispatch("OrvaneCom", [this] { return OrvaneCom_OnComm(); }); });
-    connect(OrvaneCom, &CommPort::failed, this, [this](const QString &text) {
-        dispatch("failed", [this, text] { fail(text); return false; });
+    connect(OrvaneCom, &CommPort::failed, this, [this](Failure kind, const QString &text) {
+        dispatch("failed", [this, kind, text] { fail(kind, text); return false; });
     });
 }
 
@@ -56,7 +56,7 @@ bool ScanEngine::dispatch(const char *event, const std::function<bool()> &handle
         try {
             return handler();
         } catch (const CommError &e) {
-            fail(e.text());
+            fail(e.kind(), e.text());
         }
         return false;
     };
@@ -78,7 +78,7 @@ bool ScanEngine::start()
         OrvaneCom->setReceiveThreshold(wire::kReplyLength);
         sendCommand(*OrvaneCom, wire::shieldCommand(state.ShldMode));
     } catch (const CommError &e) {
-        fail(e.text());
+        fail(e.kind(), e.text());
         return false;
     }
     Timer2->stop();
@@ -99,10 +99,10 @@ bool ScanEngine::isRunning() const
     return Timer1->isActive() || Timer2->isActive() || OrvaneCom->isOpen();
 }
 
-void ScanEngine::fail(const QString &text)
+void ScanEngine::fail(Failure kind, const QString &text)
 {
     stop();
-    emit failed(text);
+    emit failed(kind, text);
 }
 
 void ScanEngine::arm(QTimer *timer)

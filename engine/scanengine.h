@@ -4,6 +4,7 @@
 #include "model/channeltable.h"
 #include "model/replywatch.h"
 #include "model/startup.h"
+#include "serial/failure.h"
 
 #include <QObject>
 
@@ -63,11 +64,11 @@ signals:
     // A reply, as received (not inverted), for the channel its measure command read.
     void reading(qint16 channel, int value);
     // The run has ended on a failure, already stopped; the text says what and where.
-    void failed(const QString &text);
+    void failed(Failure kind, const QString &text);
 
 private:
     void arm(QTimer *timer);
-    void fail(const QString &text);
+    void fail(Failure kind, const QString &text);
     bool dispatch(const char *event, const std::function<bool()> &handler);
 
     PreciseWake *m_wake;

@@ -25,7 +25,7 @@ struct Rig {
     FakeCommPort *port = new FakeCommPort;
     QStringList reports;
     std::unique_ptr<Orvane> window =
-        std::make_unique<Orvane>(port, [this](const QString &t) { reports << t; });
+        std::make_unique<Orvane>(port, [this](Failure, const QString &text) { reports << text; });
     Panel &p = window->panel();
 };
 

@@ -3,6 +3,7 @@
 #include "geometry/geometry.h"
 #include "model/channeltable.h"
 #include "model/startup.h"
+#include "serial/failure.h"
 
 #include <QString>
 
@@ -51,7 +52,7 @@ struct Panel {
     QAction *Inv = nullptr;               // readings as 255 minus the reading
 
     // Shows a failure to the user; the window decides how.
-    std::function<void(const QString &)> report;
+    std::function<void(Failure kind, const QString &text)> report;
 
     bool isChosen(int idx) const;
     std::bitset<kChannelCount> chosen() const;

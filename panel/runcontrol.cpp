@@ -57,10 +57,10 @@ void Halt_Click(Panel &p)
     StopScan(p);
 }
 
-void PortFailure(Panel &p, const QString &text)
+void PortFailure(Panel &p, Failure kind, const QString &text)
 {
     if (p.isRunning())
         StopScan(p);
     if (p.report)
-        p.report(text);
+        p.report(kind, text);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serial/failure.h"
+
 #include <QString>
 
 struct Panel;
@@ -14,4 +16,4 @@ void PortSel_Show(Panel &p);
 void Halt_Click(Panel &p);
 
 // A port failure ends a run that is going and is reported once.
-void PortFailure(Panel &p, const QString &text);
+void PortFailure(Panel &p, Failure kind, const QString &text);

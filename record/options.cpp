@@ -145,3 +145,23 @@ CommandLine parseCommandLine(const QStringList &arguments, bool stdoutIsTerminal
                                      "rows, or --output - to see them here"));
     return {CommandLine::Action::Record, o, {}};
 }
+
+ExitStatus exitStatusOf(Failure kind)
+{
+    // Every kind is named, so that a new one needs a status chosen for it.
+    switch (kind) {
+    case Failure::Harmless: // ends no recording
+    case Failure::NotFound:
+    case Failure::NotPermitted:
+    case Failure::Busy:
+    case Failure::Locked:
+    case Failure::NotSerial:
+    case Failure::Lost:
+    case Failure::Stalled:
+    case Failure::BoardSilent:
+    case Failure::BoardUnreadable:
+    case Failure::Other:
+        return kPortFailure;
+    }
+    return kPortFailure;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/channelnames.h"
+#include "serial/failure.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,9 @@ enum ExitStatus {
     kPortFailure = 3,   // the port or the board failed
     kOutputFailure = 4, // the output could not be made or written
 };
+
+// The status of a recording the port or the board ended, by what ended it.
+ExitStatus exitStatusOf(Failure kind);
 
 struct RecordOptions {
     int port = 1;

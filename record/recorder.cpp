@@ -65,7 +65,8 @@ Recorder::Recorder(const RecordOptions &options, QObject *parent)
     m_state.PortIdx = qint16(options.port - 1);
     m_state.ShldMode = options.shieldMode;
     connect(m_engine, &ScanEngine::reading, this, &Recorder::onReading);
-    connect(m_engine, &ScanEngine::failed, this, [this](const QString &text) { finish(kPortFailure, text); });
+    connect(m_engine, &ScanEngine::failed, this,
+            [this](Failure kind, const QString &text) { finish(exitStatusOf(kind), text); });
     m_end.setTimerType(Qt::PreciseTimer);
     m_end.setSingleShot(true);
     connect(&m_end, &QTimer::timeout, this, [this] {

@@ -43,7 +43,7 @@ QList<QString> CommPort::portDescriptions(int count) const
     return out;
 }
 
-QString CommPort::describe(const DeviceError &error) const
+CommError CommPort::describe(const DeviceError &error) const
 {
     const QString lost = QStringLiteral("the connection was lost");
     QString what = m_operation ? QString::fromLatin1(m_operation) : lost;
@@ -69,17 +69,17 @@ QString CommPort::describe(const DeviceError &error) const
     default:
         break;
     }
-    return QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason);
+    return CommError(error.kind, QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
 }
 
-QString CommPort::stalled() const
+CommError CommPort::stalled() const
 {
     return describe({Failure::Stalled, QStringLiteral("%1 bytes are still waiting").arg(rawUnsent())});
 }
 
-void CommPort::fail(const QString &what, const QString &reason)
+void CommPort::fail(Failure kind, const QString &what, const QString &reason)
 {
-    throw CommError(QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
+    throw CommError(kind, QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
 }
 
 // Closing lets go of the device first and of its lock file last.
@@ -92,11 +92,11 @@ void CommPort::shut()
 
 void CommPort::throwIfFailed()
 {
-    if (m_failure.isEmpty())
+    if (!m_failure)
         return;
-    const QString text = std::exchange(m_failure, QString());
+    const CommError failure = *std::exchange(m_failure, std::nullopt);
     shut();
-    throw CommError(text);
+    throw failure;
 }
 
 void CommPort::deviceError(const DeviceError &error)
@@ -104,16 +104,16 @@ void CommPort::deviceError(const DeviceError &error)
     if (error.kind == Failure::Harmless)
         return;
     if (m_operation) {
-        if (m_failure.isEmpty())
+        if (!m_failure)
             m_failure = describe(error);
         return;
     }
     // Only the first failure counts: it closes the port, and a closed port has nothing more to say.
     if (!rawIsOpen())
         return;
-    const QString text = describe(error);
+    const CommError failure = describe(error);
     shut();
-    emit failed(text);
+    emit failed(failure.kind(), failure.text());
 }
 
 void CommPort::arrived()
@@ -137,17 +137,18 @@ void CommPort::setReceiveThreshold(int count)
 
 void CommPort::failNotTaking()
 {
-    const QString text = stalled();
+    const CommError failure = stalled();
     shut();
-    throw CommError(text);
+    throw failure;
 }
 
 void CommPort::setPortNumber(int n)
 {
     if (n < 1 || n > 255)
-        throw CommError(QStringLiteral("Com%1: there is no such port number; ports are 1 to 255").arg(n));
+        throw CommError(Failure::NotFound,
+                        QStringLiteral("Com%1: there is no such port number; ports are 1 to 255").arg(n));
     if (rawIsOpen())
-        fail(QStringLiteral("cannot change the port number"), QStringLiteral("the port is open"));
+        fail(Failure::Other, QStringLiteral("cannot change the port number"), QStringLiteral("the port is open"));
     m_portNumber = n;
     m_device.clear();
 }
@@ -156,27 +157,27 @@ void CommPort::setSettings(const QString &text)
 {
     const SettingsParse parsed = parseCommSettings(text);
     if (!parsed.settings)
-        fail(QStringLiteral("invalid line settings"), parsed.error);
+        fail(Failure::Other, QStringLiteral("invalid line settings"), parsed.error);
     m_settings = *parsed.settings;
     m_settingsText = text;
     if (!rawIsOpen())
         return;
     Call call(*this, "cannot apply line settings");
-    if (!rawApply(m_settings) && m_failure.isEmpty())
-        fail(QStringLiteral("cannot apply line settings"), QStringLiteral("the device refused them"));
+    if (!rawApply(m_settings) && !m_failure)
+        fail(Failure::Other, QStringLiteral("cannot apply line settings"), QStringLiteral("the device refused them"));
     throwIfFailed();
 }
 
 void CommPort::open()
 {
     if (rawIsOpen())
-        fail(QString::fromLatin1(kOpening), QStringLiteral("the port is already open"));
+        fail(Failure::Other, QString::fromLatin1(kOpening), QStringLiteral("the port is already open"));
     m_device = deviceFor(m_portNumber);
     m_threshold = kReceiveThreshold;
     Call call(*this, kOpening);
     // The lock file first and the device after it, so nobody slips in between.
     takeLockFile();
-    if (!rawOpen(m_device, m_settings) && m_failure.isEmpty())
+    if (!rawOpen(m_device, m_settings) && !m_failure)
         m_failure = describe({Failure::Other, QStringLiteral("unknown error")});
     throwIfFailed();
 }
@@ -190,7 +191,7 @@ void CommPort::write(QByteArrayView text, bool more)
 {
     Call call(*this, "cannot write");
     if (!rawIsOpen())
-        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
+        fail(Failure::Other, QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
     if (more)
         rawHold(text);
     else
@@ -202,9 +203,9 @@ void CommPort::flush()
 {
     Call call(*this, "cannot write");
     if (!rawIsOpen())
-        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
+        fail(Failure::Other, QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
     rawFlush();
-    if (m_failure.isEmpty() && rawIsOpen() && rawPending() > 0)
+    if (!m_failure && rawIsOpen() && rawPending() > 0)
         m_failure = stalled();
     throwIfFailed();
 }
@@ -213,7 +214,7 @@ QByteArray CommPort::takeAll()
 {
     Call call(*this, "cannot read");
     if (!rawIsOpen())
-        fail(QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
+        fail(Failure::Other, QString::fromLatin1(m_operation), QStringLiteral("the port is not open"));
     QByteArray bytes = rawTakeAll();
     throwIfFailed();
     return bytes;

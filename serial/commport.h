@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serial/failure.h"
 #include "wire/commsettings.h"
 
 #include <QByteArray>
@@ -8,30 +9,24 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
 #include <stdexcept>
 
 class LockHost;
 
-// A failure of the serial port, with the port, its device and the system's reason.
+// A failure of the serial port: its kind, and the message with the port, its
+// device and the system's reason.
 class CommError : public std::runtime_error {
 public:
-    explicit CommError(const QString &text) : std::runtime_error(text.toStdString()) {}
+    CommError(Failure kind, const QString &text) : std::runtime_error(text.toStdString()), m_kind(kind) {}
+    Failure kind() const { return m_kind; }
     QString text() const { return QString::fromStdString(what()); }
+
+private:
+    Failure m_kind;
 };
 
 // What went wrong with a device, as the back-end saw it when it happened.
-enum class Failure {
-    Harmless,     // nothing that stops the port, such as a modem-line request a pseudo-terminal refuses
-    NotFound,     // there is no such device
-    NotPermitted, // this user may not open it
-    Busy,         // another program has opened it for itself alone
-    Locked,       // another program holds a lock on the device
-    NotSerial,    // it opens, but is no serial port
-    Lost,         // unplugged, hung up, at its end, or failing input and output
-    Stalled,      // what was written stays unsent: the line takes no data
-    Other,
-};
-
 struct DeviceError {
     Failure kind = Failure::Other;
     QString text; // the system's own words, for the message only
@@ -87,7 +82,7 @@ public:
 
 signals:
     void received();
-    void failed(const QString &text);
+    void failed(Failure kind, const QString &text);
 
 protected:
     virtual QString deviceFor(int portNumber) const = 0;
@@ -119,11 +114,11 @@ protected:
 
 private:
     class Call;
-    [[noreturn]] void fail(const QString &what, const QString &reason);
-    QString describe(const DeviceError &error) const;
+    [[noreturn]] void fail(Failure kind, const QString &what, const QString &reason);
+    CommError describe(const DeviceError &error) const;
     QString lockHolder() const;
     // The device has not taken what was handed to it.
-    QString stalled() const;
+    CommError stalled() const;
     void shut();
     void throwIfFailed();
     // Lock files: no live program may hold the device's; then ours is taken.
@@ -138,7 +133,7 @@ private:
     QString m_lockFile;
     // While a call runs, the operation it names ("cannot write"), and the first failure in it.
     const char *m_operation = nullptr;
-    QString m_failure;
+    std::optional<CommError> m_failure;
     int m_threshold = kReceiveThreshold;
 };
 

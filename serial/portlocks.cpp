@@ -22,7 +22,7 @@ void CommPort::takeLockFile()
     // Two paths to one adapter are one device: it is locked under its own name.
     const QString name = lockFileName(host->realDevice(m_device));
     if (name.isEmpty())
-        fail(QString::fromLatin1(kOpening),
+        fail(Failure::Other, QString::fromLatin1(kOpening),
              QStringLiteral("its path is too long for the lock file that keeps other programs off it "
                             "(File name too long)"));
     const QString ours = dir + u'/' + name;
@@ -45,7 +45,7 @@ void CommPort::takeLockFile()
             // The lock on the open device alone keeps the others off.
             return;
         case LockHost::Write::NameTooLong:
-            fail(QString::fromLatin1(kOpening),
+            fail(Failure::Other, QString::fromLatin1(kOpening),
                  QStringLiteral("its path is too long for the lock file that keeps other programs off it "
                                 "(File name too long)"));
         }
@@ -61,7 +61,7 @@ void CommPort::clearLockFile(const QString &file)
         return;
     const LockOwner owner = parseLockFile(*content);
     if (!owner.namesProcess())
-        fail(QString::fromLatin1(kOpening),
+        fail(Failure::Locked, QString::fromLatin1(kOpening),
              QStringLiteral("a lock file keeps the device for another program but does not say which "
                             "(lock file %1; remove it if no program is using the device)")
                  .arg(file));
@@ -69,11 +69,12 @@ void CommPort::clearLockFile(const QString &file)
     const QString who = QStringLiteral("%1; lock file %2")
                             .arg(holder(owner.program.isEmpty() ? process.name : owner.program, owner.pid), file);
     if (process.running || owner.pid == host.self())
-        fail(QString::fromLatin1(kOpening), QStringLiteral("the device is in use by another program (%1)").arg(who));
+        fail(Failure::Locked, QString::fromLatin1(kOpening),
+             QStringLiteral("the device is in use by another program (%1)").arg(who));
     // The program has ended: its lock is stale.
     if (host.remove(file))
         return;
-    fail(QString::fromLatin1(kOpening),
+    fail(Failure::NotPermitted, QString::fromLatin1(kOpening),
          QStringLiteral("a program that has ended left its lock file behind, and it is not yours to remove (%1)")
              .arg(who));
 }

@@ -83,7 +83,7 @@ void TestAbout::aboutCloses()
 
 void TestAbout::aboutKeepsProgramAlive()
 {
-    auto *window = new Orvane(new FakeCommPort, [](const QString &) {});
+    auto *window = new Orvane(new FakeCommPort, [](Failure, const QString &) {});
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     window->findChild<QAction *>("About")->trigger();

@@ -34,16 +34,18 @@ void TestFaults::cannotOpen_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << "missing" << "No such file or directory";
-    QTest::newRow("regular file") << "file" << "it is not a serial device";
-    QTest::newRow("/dev/null") << "null" << "it is not a serial device";
-    QTest::newRow("directory") << "dir" << "Is a directory";
+    QTest::addColumn<Failure>("failure");
+    QTest::newRow("missing") << "missing" << "No such file or directory" << Failure::NotFound;
+    QTest::newRow("regular file") << "file" << "it is not a serial device" << Failure::NotSerial;
+    QTest::newRow("/dev/null") << "null" << "it is not a serial device" << Failure::NotSerial;
+    QTest::newRow("directory") << "dir" << "Is a directory" << Failure::Other;
 }
 
 void TestFaults::cannotOpen()
 {
     QFETCH(QString, kind);
     QFETCH(QString, reason);
+    QFETCH(Failure, failure);
     QTemporaryDir dir;
     QString device = dir.filePath(QStringLiteral("ttyGone"));
     if (kind == u"file") {
@@ -61,6 +63,7 @@ void TestFaults::cannotOpen()
     QVERIFY2(panel.reports.first().startsWith(QStringLiteral("Com1 (%1): cannot open: ").arg(device)),
              qPrintable(panel.reports.first()));
     QVERIFY2(panel.reports.first().contains(reason), qPrintable(panel.reports.first()));
+    QCOMPARE(panel.kinds.first(), failure);
     QVERIFY(panel.isIdle());
     QVERIFY(panel.p().PortSel->isEnabled() && panel.p().ShldDrvr->isEnabled());
 }
@@ -80,6 +83,7 @@ void TestFaults::heldByAnotherProcess()
     QVERIFY2(panel.reports.first().contains(QStringLiteral("in use by another program (tst_faults, process %1; lock file ")
                                                 .arg(holder.processId())),
              qPrintable(panel.reports.first()));
+    QCOMPARE(panel.kinds.first(), Failure::Locked);
     QVERIFY(panel.isIdle());
 
     // Once the other program is gone, Run works, even though it was killed
@@ -101,8 +105,7 @@ void TestFaults::notPermitted()
     LivePanel panel(pty.path());
     panel.p().Start->click();
     QCOMPARE(panel.reports.size(), 1);
-    QVERIFY2(panel.reports.first().contains(QStringLiteral("Permission denied")),
-             qPrintable(panel.reports.first()));
+    QCOMPARE(panel.kinds.first(), Failure::NotPermitted);
     QVERIFY(panel.isIdle());
 }
 
@@ -124,7 +127,7 @@ void TestFaults::vanishesWhileIdle()
     QVERIFY(panel.isIdle());
     panel.p().Start->click();
     QCOMPARE(panel.reports.size(), 1);
-    QVERIFY2(panel.reports.first().contains(QStringLiteral("cannot open")), qPrintable(panel.reports.first()));
+    QCOMPARE(panel.kinds.first(), Failure::NotFound);
     QVERIFY(panel.isIdle());
     QVERIFY(settlesToIdle());
 }

@@ -130,6 +130,7 @@ void TestNeighbours::heldByNeighbour()
     if (lockFile)
         holder += QStringLiteral("; lock file %1").arg(lockPath);
     QCOMPARE(panel.reports, QStringList{inUse(device, holder)});
+    QCOMPARE(panel.kinds, QList<Failure>{Failure::Locked});
     QVERIFY(panel.isIdle());
     QCOMPARE(pty.receive(1, 300), QByteArray());
     // Its lock file as it was, or still none.
@@ -164,6 +165,7 @@ print(os.getpid(), child, flush=True)
     LivePanel panel(pty.path());
     panel.p().Start->click();
     QCOMPARE(panel.reports, QStringList{inUse(pty.path(), QStringLiteral("it holds a lock on the device"))});
+    QCOMPARE(panel.kinds, QList<Failure>{Failure::Locked});
     QVERIFY(panel.isIdle());
     QCOMPARE(pty.receive(1, 300), QByteArray());
 }

@@ -22,6 +22,7 @@ QStringList steadyBoard()
 // The panel's report, stamped on the simulator's clock when it shows.
 struct Stamped {
     QString text;
+    Failure kind = Failure::Harmless;
     double at = 0;
 };
 
@@ -31,7 +32,7 @@ Stamped awaitReport(LivePanel &panel, int ms)
     clock.start();
     while (panel.reports.isEmpty() && clock.elapsed() < ms)
         QTest::qWait(2);
-    return {panel.reports.value(0), monotonicSeconds()};
+    return {panel.reports.value(0), panel.kinds.value(0, Failure::Harmless), monotonicSeconds()};
 }
 
 } // namespace
@@ -51,18 +52,22 @@ void TestQuietBoard::goesQuiet_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<Failure>("kind");
     // On a busy machine the scan falls behind, so fewer commands fit in the time.
     QTest::newRow("it stops answering")
-        << "--mute-after" << "the board does not answer: no reply to the last (1[2-6]) measure commands \\(check";
+        << "--mute-after" << "the board does not answer: no reply to the last (1[2-6]) measure commands \\(check"
+        << Failure::BoardSilent;
     QTest::newRow("it answers at another speed")
         << "--garble-after"
-        << "the board's replies cannot be read: (\\d+) bytes in reply to the last (1[2-6]) measure commands, none";
+        << "the board's replies cannot be read: (\\d+) bytes in reply to the last (1[2-6]) measure commands, none"
+        << Failure::BoardUnreadable;
 }
 
 void TestQuietBoard::goesQuiet()
 {
     QFETCH(QString, option);
     QFETCH(QString, message);
+    QFETCH(Failure, kind);
     auto sim = std::make_unique<SimProcess>(steadyBoard() << option << QStringLiteral("8")
                                                           << QStringLiteral("--latency") << QStringLiteral("16"));
     LivePanel panel(sim->device());
@@ -71,6 +76,7 @@ void TestQuietBoard::goesQuiet()
     const QRegularExpressionMatch told = QRegularExpression(
         QStringLiteral("^Com1 \\(%1\\): %2").arg(QRegularExpression::escape(sim->device()), message)).match(report.text);
     QVERIFY2(told.hasMatch(), qPrintable(report.text));
+    QCOMPARE(report.kind, kind);
     // Nine bytes of another line speed to each command.
     if (told.lastCapturedIndex() == 2)
         QCOMPARE(told.captured(1).toInt(), 9 * told.captured(2).toInt());
@@ -130,6 +136,7 @@ void TestQuietBoard::goesAway()
         gone = sim.timesOf(QStringLiteral("hangup")).value(0);
     QCOMPARE(report.text, QStringLiteral("Com1 (%1): the connection was lost: the device was unplugged or hung up")
                               .arg(link));
+    QCOMPARE(report.kind, Failure::Lost);
     qInfo("found %.1f ms after it went", (report.at - gone) * 1000);
     QVERIFY2(report.at - gone < 0.1, qPrintable(QString::number(report.at - gone)));
     QVERIFY(panel.isIdle());

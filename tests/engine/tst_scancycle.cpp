@@ -1,4 +1,4 @@
-#include "panelfixture.h"
+#include "enginefixture.h"
 
 #include "model/nextchannel.h"
 
@@ -41,7 +41,7 @@ void TestScanCycle::selectSequence()
     QFETCH(int, startIdx);
     QFETCH(QString, codes);
 
-    PanelFixture f;
+    EngineFixture f;
     std::bitset<kChannelCount> marks;
     for (int c : chosen)
         marks[c] = true;
@@ -53,43 +53,41 @@ void TestScanCycle::selectSequence()
     }
     QCOMPARE(seen, codes);
 
-    // The same walk through the timers, reading the menu marks at each tick.
-    f.choose({});
-    for (int c : chosen)
-        f.p().channelItems[c]->setChecked(true);
-    f.p().Start->click();
-    f.p().state.ChanIdx = qint16(startIdx);
+    // The same walk through the timers, asking for the chosen channels at each tick.
+    f.chosen = marks;
+    f.engine.start();
+    f.state.ChanIdx = qint16(startIdx);
     f.port->clearSent();
     QString selects;
     for (int i = 0; i < codes.size(); ++i) {
-        f.tick(f.p().Timer1);
+        f.tick(f.timer1());
         f.answer();
-        f.tick(f.p().Timer2);
+        f.tick(f.timer2());
         selects += f.sent().mid(6 * i + 4, 1); // "x\r" then "s ?\r"
     }
     QCOMPARE(selects, codes);
-    QVERIFY(f.reports.isEmpty());
+    QVERIFY(f.failures.isEmpty());
 }
 
 void TestScanCycle::timersHandOver()
 {
-    PanelFixture f;
+    EngineFixture f;
     QCOMPARE(f.armedTimers(), 0);
-    f.p().Start->click();
+    f.engine.start();
     for (int step = 0; step < 40; ++step) {
         QCOMPARE(f.armedTimers(), 1);
-        QVERIFY(f.p().Timer1->isActive());
-        f.tick(f.p().Timer1);
+        QVERIFY(f.timer1()->isActive());
+        f.tick(f.timer1());
         f.answer();
         QCOMPARE(f.armedTimers(), 1);
-        QVERIFY(f.p().Timer2->isActive());
-        QCOMPARE(f.p().Timer2->interval(), 20);
-        f.tick(f.p().Timer2);
-        QCOMPARE(f.p().Timer1->interval(), 80);
+        QVERIFY(f.timer2()->isActive());
+        QCOMPARE(f.timer2()->interval(), 20);
+        f.tick(f.timer2());
+        QCOMPARE(f.timer1()->interval(), 80);
     }
-    f.p().Halt->click();
+    f.engine.stop();
     QCOMPARE(f.armedTimers(), 0);
-    QCOMPARE(f.p().Timer1->interval(), 80);
+    QCOMPARE(f.timer1()->interval(), 80);
 }
 
 void TestScanCycle::firstWaitIsOneSecond_data()
@@ -109,29 +107,29 @@ void TestScanCycle::firstWaitIsOneSecond()
     QFETCH(bool, selectInFirstRun);
     QFETCH(int, secondWait);
 
-    PanelFixture f;
-    f.p().Start->click();
-    QVERIFY(f.p().Timer1->isActive());
-    QCOMPARE(f.p().Timer1->interval(), 1000);
-    QCOMPARE(f.p().Timer1->timerType(), Qt::PreciseTimer);
+    EngineFixture f;
+    f.engine.start();
+    QVERIFY(f.timer1()->isActive());
+    QCOMPARE(f.timer1()->interval(), 1000);
+    QCOMPARE(f.timer1()->timerType(), Qt::PreciseTimer);
     if (measuresInFirstRun)
-        f.tick(f.p().Timer1);
+        f.tick(f.timer1());
     if (selectInFirstRun)
-        f.tick(f.p().Timer2);
-    f.p().Halt->click();
-    f.p().Start->click();
-    QCOMPARE(f.p().Timer1->interval(), secondWait);
-    QVERIFY(f.p().Timer1->isActive());
-    QVERIFY(!f.p().Timer2->isActive());
+        f.tick(f.timer2());
+    f.engine.stop();
+    f.engine.start();
+    QCOMPARE(f.timer1()->interval(), secondWait);
+    QVERIFY(f.timer1()->isActive());
+    QVERIFY(!f.timer2()->isActive());
 }
 
 void TestScanCycle::bytesOfOneStep()
 {
-    PanelFixture f;
+    EngineFixture f;
     f.runToSecondMeasure();
     QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
-    QCOMPARE(f.p().state.ChanIdx, qint16(1));
+    QCOMPARE(f.state.ChanIdx, qint16(1));
 }
 
-QTEST_MAIN(TestScanCycle)
+QTEST_GUILESS_MAIN(TestScanCycle)
 #include "tst_scancycle.moc"

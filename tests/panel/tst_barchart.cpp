@@ -7,11 +7,7 @@
 #include <QTest>
 
 namespace {
-QByteArray reply(int value)
-{
-    return QByteArray("x\r\n") + QByteArray::number(value, 16).toUpper().rightJustified(2, '0')
-           + QByteArray("\r\n>");
-}
+const auto reply = FakeCommPort::reply;
 
 // Pixels of the bar in row `channel`, counted from the chart's left edge.
 int barPixels(PanelFixture &f, int channel, QColor *colour = nullptr)
@@ -35,9 +31,6 @@ private slots:
     void replyKeepsItsChannel_data();
     void replyKeepsItsChannel();
     void unchosenChannelOnlyErases();
-    void replyWaitingAtTheNextMeasure();
-    void bursts_data();
-    void bursts();
     void colourComesFirstOnEveryEvent();
     void cleanBarsBlanksEveryRow();
 };
@@ -160,50 +153,6 @@ void TestBarChart::unchosenChannelOnlyErases()
     f.port->feed(reply(50));
     QCOMPARE(barPixels(f, 9), 0);
     QCOMPARE(f.p().valueLabels[9]->text(), QStringLiteral("200"));
-}
-
-// On a busy machine the next measure tick may come before the reply's event:
-// the reply is still the one its measure command asked for.
-void TestBarChart::replyWaitingAtTheNextMeasure()
-{
-    PanelFixture f;
-    f.runToSecondMeasure();
-    f.port->arriveUnseen(reply(0x60));
-    f.tick(f.p().Timer2);
-    f.tick(f.p().Timer1);
-    QCOMPARE(f.p().state.MeasIdx, qint16(2));
-    QCOMPARE(f.p().valueLabels[1]->text(), QStringLiteral("96"));
-    QCOMPARE(f.p().valueLabels[2]->text(), QStringLiteral("0"));
-    QCOMPARE(f.port->waiting(), 0);
-}
-
-void TestBarChart::bursts_data()
-{
-    QTest::addColumn<QList<QByteArray>>("arrivals");
-    QTest::addColumn<QString>("label"); // of channel 2 afterwards
-
-    QTest::newRow("one reply") << QList<QByteArray>{reply(0x41)} << "65";
-    QTest::newRow("leftover is noise before the next") << QList<QByteArray>{"\r\n", reply(0x41)} << "65";
-    QTest::newRow("leftover, then a clean reply")
-        << QList<QByteArray>{"\r\n", reply(0x41), reply(0x42)} << "66";
-    QTest::newRow("leftover joins into a reply") << QList<QByteArray>{"x\r\n", "2A\r\n>"} << "42";
-    QTest::newRow("split reply") << QList<QByteArray>{"x\r\n7", "F\r\n>"} << "127";
-    QTest::newRow("garbage digits") << QList<QByteArray>{"x\r\nZZ\r\n>", reply(9)} << "9";
-}
-
-void TestBarChart::bursts()
-{
-    QFETCH(QList<QByteArray>, arrivals);
-    QFETCH(QString, label);
-
-    PanelFixture f;
-    f.port->open();
-    f.p().state.MeasIdx = 2;
-    for (const QByteArray &bytes : arrivals)
-        f.port->feed(bytes);
-    QCOMPARE(f.p().valueLabels[2]->text(), label);
-    QCOMPARE(barPixels(f, 2), qRound((800 + 20 * label.toInt()) / 15.0) - 53);
-    QVERIFY(f.reports.isEmpty());
 }
 
 void TestBarChart::colourComesFirstOnEveryEvent()

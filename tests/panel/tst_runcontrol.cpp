@@ -36,8 +36,7 @@ private slots:
     void portMenuTellsDevices();
     void failureDuringRun_data();
     void failureDuringRun();
-    void boardGoesQuiet_data();
-    void boardGoesQuiet();
+    void scanFollowsTheMenuMarks();
 };
 
 void TestRunControl::startSequence_data()
@@ -130,6 +129,7 @@ void TestRunControl::openFailureStaysIdle()
     QVERIFY(f.port->writes.isEmpty());
     QCOMPARE(f.reports.size(), 1);
     QCOMPARE(f.reports.first(), QStringLiteral("Com2 (/dev/fake2): cannot open: Permission denied"));
+    QCOMPARE(f.kinds.first(), Failure::NotPermitted);
     QVERIFY(f.item("ComPort2")->isChecked());
 
     f.port->openFailure.reset();
@@ -152,26 +152,15 @@ void TestRunControl::portMenuTellsDevices()
 
 void TestRunControl::failureDuringRun_data()
 {
-    QTest::addColumn<int>("where"); // 0 Start_Click, 1 Timer1 tick, 2 Timer2 tick
-    QTest::addColumn<int>("how");   // 0 from write, 1 from flush, 2 later from the event loop
-    QTest::addColumn<QString>("message");
-
-    const char *wheres[] = {"Run", "measure tick", "select tick"};
-    const QString lost = QStringLiteral("the connection was lost: the device was unplugged or hung up");
-    const QString full = QStringLiteral("cannot write: the device takes no data (Resource temporarily unavailable)");
-    for (int where = 0; where < 3; ++where) {
-        QTest::addRow("%s, write fails", wheres[where]) << where << 0 << lost;
-        QTest::addRow("%s, flush finds no room", wheres[where]) << where << 1 << full;
-        QTest::addRow("%s, then the line is lost", wheres[where]) << where << 2 << lost;
-    }
+    QTest::addColumn<bool>("atRun"); // else the line is lost while the run goes on
+    QTest::newRow("Run fails") << true;
+    QTest::newRow("the run fails later") << false;
 }
 
-// Wherever a failure surfaces, the first one ends the run at that step and is told once.
+// However the engine's failure comes, the controls go idle, it is reported once, and Run works again.
 void TestRunControl::failureDuringRun()
 {
-    QFETCH(int, where);
-    QFETCH(int, how);
-    QFETCH(QString, message);
+    QFETCH(bool, atRun);
 
     PanelFixture f;
     // A bar from earlier, so a Run that went on to clear the chart would show.
@@ -179,109 +168,44 @@ void TestRunControl::failureDuringRun()
     f.port->feed("x\r\n10\r\n>");
     f.port->close();
     const QImage chart = f.p().Chart->image();
-    if (where > 0)
-        f.p().Start->click();
-    if (where > 1)
-        f.tick(f.p().Timer1);
-    f.port->clearSent();
-
-    if (how == 0)
+    if (atRun) {
         f.port->writeFailure = FakeCommPort::ioError();
-    else if (how == 1)
-        f.port->stalled = true;
-    QTimer *timer = where == 1 ? f.p().Timer1 : f.p().Timer2;
-    const int intervalBefore = (where == 1 ? f.p().Timer2 : f.p().Timer1)->interval();
-    if (where == 0)
         f.p().Start->click();
-    else
-        f.tick(timer);
-    if (how == 2) {
-        QVERIFY(f.reports.isEmpty());
+    } else {
+        f.p().Start->click();
+        f.tick(f.p().Timer1);
         f.port->failLater();
         QTRY_COMPARE(f.reports.size(), 1);
     }
 
     expectIdle(f, true);
-    QCOMPARE(f.reports.size(), 1);
-    QCOMPARE(f.reports.first(), QStringLiteral("Com1 (/dev/fake1): ") + message);
+    QCOMPARE(f.reports, QStringList{"Com1 (/dev/fake1): the connection was lost: the device was unplugged or hung up"});
+    QCOMPARE(f.kinds, QList<Failure>{Failure::Lost});
     QCOMPARE(f.p().valueLabels[0]->text(), QStringLiteral("16"));
-    if (how < 2) {
-        // The handler stopped at the failing write: nothing after it ran.
-        QCOMPARE(f.p().Chart->image() == chart, where == 0);
-        if (where > 0)
-            QCOMPARE((where == 1 ? f.p().Timer2 : f.p().Timer1)->interval(), intervalBefore);
-    }
-    const qsizetype written = f.port->writes.size();
+    // A Run that failed stopped there, before the chart was cleared.
+    QCOMPARE(f.p().Chart->image() == chart, atRun);
 
-    // Nothing keeps ticking, so nothing more is sent or reported.
-    QTest::qWait(150);
-    QCOMPARE(f.reports.size(), 1);
-    QCOMPARE(f.port->writes.size(), written);
-
-    // With the line back, Run works again.
     f.port->writeFailure.reset();
-    f.port->stalled = false;
     f.p().Start->click();
     expectRunning(f);
     QCOMPARE(f.reports.size(), 1);
 }
 
-void TestRunControl::boardGoesQuiet_data()
+// The scan asks the menu which channels take part, at every step.
+void TestRunControl::scanFollowsTheMenuMarks()
 {
-    QTest::addColumn<QByteArray>("answer"); // to each measure command once it goes quiet
-    QTest::addColumn<qint64>("unsent");      // bytes the driver holds
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("nothing") << QByteArray() << qint64(0)
-                             << "the board does not answer: no reply to the last 16 measure commands "
-                                "(check that it is powered and wired to the adapter)";
-    QTest::newRow("bytes of another speed") << QByteArray("\xf0\x0f\xaa\x55\x81\x7e\x03\xc0\x11") << qint64(0)
-                                            << "the board's replies cannot be read: 144 bytes in reply to the "
-                                               "last 16 measure commands, none a reading (check that the board "
-                                               "runs at 9600 baud)";
-    QTest::newRow("commands left unsent") << QByteArray() << qint64(6)
-                                          << "cannot write: the device takes no data (6 bytes are still waiting)";
-    QTest::newRow("malformed replies") << QByteArray("x\r\nZZ\r\n>") << qint64(0)
-                                       << "the board's replies cannot be read: 128 bytes in reply to the "
-                                          "last 16 measure commands, none a reading (check that the board "
-                                          "runs at 9600 baud)";
-}
-
-// A run whose board stops answering ends with one message, and nothing is sent after it.
-void TestRunControl::boardGoesQuiet()
-{
-    QFETCH(QByteArray, answer);
-    QFETCH(qint64, unsent);
-    QFETCH(QString, message);
-
     PanelFixture f;
+    f.choose({3, 12});
     f.p().Start->click();
-    for (int step = 0; step < 5; ++step) {
-        f.tick(f.p().Timer1);
-        f.answer(0x20 + step);
-        f.tick(f.p().Timer2);
-    }
-    f.port->driverHolds = unsent;
-    int measures = 0;
-    while (f.reports.isEmpty() && measures < 40) {
-        f.tick(f.p().Timer1);
-        if (!f.p().Timer2->isActive())
-            break;
-        ++measures;
-        if (!answer.isEmpty())
-            f.port->feed(answer);
-        f.tick(f.p().Timer2);
-    }
-    QCOMPARE(measures, 16);
-    expectIdle(f, true);
-    QCOMPARE(f.reports, QStringList{QStringLiteral("Com1 (/dev/fake1): ") + message});
-    // The measure command that found it was never sent.
-    QVERIFY(f.port->sent().endsWith("s 3\r"));
-
-    f.port->driverHolds = 0;
-    f.p().Start->click();
-    expectRunning(f);
-    QCOMPARE(f.reports.size(), 1);
+    f.tick(f.p().Timer1);
+    f.answer();
+    f.tick(f.p().Timer2);
+    f.choose({5});
+    f.tick(f.p().Timer1);
+    f.answer();
+    f.tick(f.p().Timer2);
+    QCOMPARE(f.sent(), QStringLiteral("d 1\rx\rs 3\rx\rs 5\r"));
+    QVERIFY(f.reports.isEmpty());
 }
 
 QTEST_MAIN(TestRunControl)

@@ -79,6 +79,8 @@ void TestRecordFaults::portOrBoardFails_data()
     QTest::addColumn<QString>("message"); // %1: the device, %2: the process holding it, %3: its lock file
     QTest::addColumn<bool>("rowsKept");   // readings came before the failure
     QTest::newRow("no such device") << "missing" << "Com1 (%1): cannot open: No such file or directory" << false;
+    QTest::newRow("not a serial device")
+        << "file" << "Com1 (%1): cannot open: it is not a serial device (Inappropriate ioctl for device)" << false;
     QTest::newRow("held by another recorder")
         << "held"
         << "Com1 (%1): cannot open: the device is in use by another program (orvane-record, process %2; lock file %3)"
@@ -91,6 +93,11 @@ void TestRecordFaults::portOrBoardFails_data()
         << "--silent"
         << "Com1 (%1): the board does not answer: no reply to the last 16 measure commands (check that it is "
            "powered and wired to the adapter)"
+        << false;
+    QTest::newRow("the board's replies cannot be read")
+        << "--garble-after"
+        << "Com1 (%1): the board's replies cannot be read: 144 bytes in reply to the last 16 measure commands, "
+           "none a reading (check that the board runs at 9600 baud)"
         << false;
 }
 
@@ -108,8 +115,17 @@ void TestRecordFaults::portOrBoardFails()
         simArgs << kind;
     if (kind == "--hangup-after" || kind == "--stall-after")
         simArgs << "7";
+    else if (kind == "--garble-after")
+        simArgs << "0";
     SimProcess sim(simArgs);
-    const QString device = kind == "missing" ? dir.filePath("none") : link;
+    QString device = link;
+    if (kind == "missing") {
+        device = dir.filePath("none");
+    } else if (kind == "file") {
+        device = dir.filePath("plain");
+        QFile file(device);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
     Recording holder;
     if (kind == "held") {
         holder.start({"--device", link, "--output", holder.output});

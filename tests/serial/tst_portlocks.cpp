@@ -6,9 +6,9 @@
 namespace {
 const QString kLock = QStringLiteral("/run/lock/LCK..fake1");
 
-QString openFailure(FakeCommPort &port)
+Caught openFailure(FakeCommPort &port)
 {
-    return failureOf([&] { port.open(); });
+    return caught([&] { port.open(); });
 }
 } // namespace
 
@@ -29,35 +29,40 @@ void TestPortLocks::lockFiles_data()
     QTest::addColumn<bool>("running");   // the process it names
     QTest::addColumn<bool>("othersFile"); // this user may not remove it
     QTest::addColumn<QString>("message"); // empty: the port opens
+    QTest::addColumn<Failure>("kind");
     QTest::addColumn<bool>("fileKept");   // the other program's file, byte for byte
 
     const QString held = QStringLiteral("cannot open: the device is in use by another program (");
+    const Failure locked = Failure::Locked;
     QTest::newRow("HDB, no name") << QByteArray("      4242\n") << true << false
-                                  << held + "minicom, process 4242; lock file " + kLock + ")" << true;
+                                  << held + "minicom, process 4242; lock file " + kLock + ")" << locked << true;
     QTest::newRow("HDB with name and user") << QByteArray("      4242 cu root\n") << true << false
-                                            << held + "cu, process 4242; lock file " + kLock + ")" << true;
-    QTest::newRow("HDB, no padding, no newline") << QByteArray("4242") << true << false
-                                                 << held + "minicom, process 4242; lock file " + kLock + ")" << true;
+                                            << held + "cu, process 4242; lock file " + kLock + ")" << locked << true;
+    QTest::newRow("HDB, no padding, no newline")
+        << QByteArray("4242") << true << false << held + "minicom, process 4242; lock file " + kLock + ")" << locked
+        << true;
     QTest::newRow("binary") << QByteArray::fromHex("92100000") << true << false
-                            << held + "minicom, process 4242; lock file " + kLock + ")" << true;
+                            << held + "minicom, process 4242; lock file " + kLock + ")" << locked << true;
     QTest::newRow("this program's own") << QByteArray("      4242 orvane\n") << true << false
-                                        << held + "orvane, process 4242; lock file " + kLock + ")" << true;
+                                        << held + "orvane, process 4242; lock file " + kLock + ")" << locked << true;
     QTest::newRow("Qt's") << QByteArray("4242\nsomeapp\nhost\n") << true << false
-                          << held + "someapp, process 4242; lock file " + kLock + ")" << true;
-    QTest::newRow("another user's, running") << QByteArray("      4242\n") << true << true
-                                             << held + "minicom, process 4242; lock file " + kLock + ")" << true;
+                          << held + "someapp, process 4242; lock file " + kLock + ")" << locked << true;
+    QTest::newRow("another user's, running")
+        << QByteArray("      4242\n") << true << true << held + "minicom, process 4242; lock file " + kLock + ")"
+        << locked << true;
     const QString unreadable = QStringLiteral("cannot open: a lock file keeps the device for another program but "
                                               "does not say which (lock file %1; remove it if no program is "
                                               "using the device)").arg(kLock);
-    QTest::newRow("empty") << QByteArray() << false << false << unreadable << true;
-    QTest::newRow("garbage") << QByteArray("locked!\n") << false << false << unreadable << true;
-    QTest::newRow("process 0") << QByteArray("         0\n") << false << false << unreadable << true;
-    QTest::newRow("ended: stale, cleared") << QByteArray("      4242\n") << false << false << QString() << false;
+    QTest::newRow("empty") << QByteArray() << false << false << unreadable << locked << true;
+    QTest::newRow("garbage") << QByteArray("locked!\n") << false << false << unreadable << locked << true;
+    QTest::newRow("process 0") << QByteArray("         0\n") << false << false << unreadable << locked << true;
+    QTest::newRow("ended: stale, cleared")
+        << QByteArray("      4242\n") << false << false << QString() << Failure::Harmless << false;
     QTest::newRow("ended, another user's")
         << QByteArray("      4242\n") << false << true
         << "cannot open: a program that has ended left its lock file behind, and it is not yours to remove "
            "(process 4242; lock file " + kLock + ")"
-        << true;
+        << Failure::NotPermitted << true;
 }
 
 void TestPortLocks::lockFiles()
@@ -66,6 +71,7 @@ void TestPortLocks::lockFiles()
     QFETCH(bool, running);
     QFETCH(bool, othersFile);
     QFETCH(QString, message);
+    QFETCH(Failure, kind);
     QFETCH(bool, fileKept);
 
     FakeLockHost host;
@@ -76,8 +82,9 @@ void TestPortLocks::lockFiles()
         host.othersFiles.insert(kLock);
     FakeCommPort port;
     port.locks = &host;
-    const QString text = openFailure(port);
-    QCOMPARE(text, message.isEmpty() ? QString() : QStringLiteral("Com1 (/dev/fake1): ") + message);
+    const Caught failure = openFailure(port);
+    QCOMPARE(failure.text, message.isEmpty() ? QString() : QStringLiteral("Com1 (/dev/fake1): ") + message);
+    QCOMPARE(failure.kind, kind);
     QCOMPARE(port.isOpen(), message.isEmpty());
     QCOMPARE(port.opens, message.isEmpty() ? 1 : 0);
     if (fileKept)
@@ -130,7 +137,9 @@ void TestPortLocks::deviceLocks()
         host.links.insert(given, QStringLiteral("/dev/fake1"));
     }
     const QString label = QStringLiteral("Com1 (%1): ").arg(given.isEmpty() ? QStringLiteral("/dev/fake1") : given);
-    QCOMPARE(openFailure(port), label + message);
+    const Caught failure = openFailure(port);
+    QCOMPARE(failure.text, label + message);
+    QCOMPARE(failure.kind, Failure::Locked);
     QVERIFY(!port.isOpen());
     // Ours was taken first and let go again; the other's is as it was.
     QCOMPARE(host.files.contains(kLock), lockFile == kLock);

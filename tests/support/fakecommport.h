@@ -20,6 +20,11 @@ public:
     static DeviceError ioError() { return {Failure::Lost, QStringLiteral("Input/output error")}; }
     static DeviceError noRoom() { return {Failure::Stalled, QStringLiteral("Resource temporarily unavailable")}; }
 
+    // The board's answer to a measure command.
+    static QByteArray reply(int reading)
+    {
+        return "x\r\n" + QByteArray::number(reading, 16).toUpper().rightJustified(2, '0') + "\r\n>";
+    }
     // Characters arrive from the board; the event comes once enough are waiting.
     void feed(const QByteArray &bytes)
     {
@@ -38,7 +43,8 @@ public:
     void clearSent() { writes.clear(); }
 
     QList<QByteArray> writes;
-    // Refusals of the pretend driver, reported the way Qt reports them.
+    // Refusals of the pretend driver, told to CommPort as every back-end tells
+    // them: a kind and the system's words, which CommPort's rules turn into the failure.
     std::optional<DeviceError> openFailure;
     std::optional<DeviceError> writeFailure;
     std::optional<DeviceError> flushFailure;

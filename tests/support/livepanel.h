@@ -43,7 +43,10 @@ struct LivePanel {
     {
         qputenv("ORVANE_COM1", device);
         window = std::make_unique<Orvane>(new SystemCommPort(std::move(ports)),
-                                          [this](const QString &t) { reports << t; },
+                                          [this](Failure kind, const QString &text) {
+                                              kinds << kind;
+                                              reports << text;
+                                          },
                                           makePreciseWake().release());
         window->show();
     }
@@ -63,5 +66,6 @@ struct LivePanel {
     }
 
     QStringList reports;
+    QList<Failure> kinds; // of the reports, in order
     std::unique_ptr<Orvane> window;
 };

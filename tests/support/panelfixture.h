@@ -2,6 +2,7 @@
 
 #include "app/orvane.h"
 #include "panel/chartsurface.h"
+#include "tickclock.h"
 #include "fakecommport.h"
 #include "engine/scanengine.h"
 
@@ -26,10 +27,12 @@ inline QRect px(int left, int top, int width, int height)
 struct PanelFixture {
     PanelFixture()
         : port(new FakeCommPort),
-          window(std::make_unique<Orvane>(port, [this](const QString &t) { reports << t; }))
+          window(std::make_unique<Orvane>(port, [this](Failure kind, const QString &text) {
+              kinds << kind;
+              reports << text;
+          }))
     {
-        // Time passes as the ticks come, however fast the test delivers them.
-        window->panel().engine->setClock([this] { return now; });
+        window->panel().engine->setClock(clock.reader());
     }
 
     Panel &p() { return window->panel(); }
@@ -39,12 +42,7 @@ struct PanelFixture {
     void click(const char *name) { item(name)->trigger(); }
     QColor pixel(int x, int y) const { return window->panel().Chart->image().pixelColor(x, y); }
     int armedTimers() { return int(p().Timer1->isActive()) + int(p().Timer2->isActive()); }
-    // A timer's tick, delivered through the window's wiring as the event loop would.
-    void tick(QTimer *timer)
-    {
-        now += timer->interval();
-        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
-    }
+    void tick(QTimer *timer) { clock.tick(timer); }
     // Sets exactly these channels' menu marks, without the toggles' side effects.
     void choose(std::initializer_list<int> channels)
     {
@@ -55,7 +53,7 @@ struct PanelFixture {
     }
     QString sent() const { return QString::fromLatin1(port->sent()); }
     // The board answers the last measure command, as a run that goes on needs it to.
-    void answer(int reading = 0x10) { port->feed(QByteArray("x\r\n") + QByteArray::number(reading, 16).rightJustified(2, '0').toUpper() + "\r\n>"); }
+    void answer(int reading = 0x10) { port->feed(FakeCommPort::reply(reading)); }
     bool showActive()
     {
         window->show();
@@ -72,6 +70,7 @@ struct PanelFixture {
 
     FakeCommPort *port;
     QStringList reports;
-    qint64 now = 0; // the engine's clock, in ms
+    QList<Failure> kinds; // of the reports, in order
+    TickClock clock; // the engine's
     std::unique_ptr<Orvane> window;
 };

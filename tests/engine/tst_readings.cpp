@@ -1,0 +1,62 @@
+#include "enginefixture.h"
+
+#include <QTest>
+
+namespace {
+const auto reply = FakeCommPort::reply;
+using Reading = std::pair<qint16, int>;
+} // namespace
+
+// Bytes from the line into readings, each for the channel its measure command read.
+class TestReadings : public QObject {
+    Q_OBJECT
+private slots:
+    void bursts_data();
+    void bursts();
+    void replyWaitingAtTheNextMeasure();
+};
+
+void TestReadings::bursts_data()
+{
+    QTest::addColumn<QList<QByteArray>>("arrivals");
+    QTest::addColumn<int>("reading"); // the last one told, for channel 2
+
+    QTest::newRow("one reply") << QList<QByteArray>{reply(0x41)} << 65;
+    QTest::newRow("leftover is noise before the next") << QList<QByteArray>{"\r\n", reply(0x41)} << 65;
+    QTest::newRow("leftover, then a clean reply") << QList<QByteArray>{"\r\n", reply(0x41), reply(0x42)} << 66;
+    QTest::newRow("leftover joins into a reply") << QList<QByteArray>{"x\r\n", "2A\r\n>"} << 42;
+    QTest::newRow("split reply") << QList<QByteArray>{"x\r\n7", "F\r\n>"} << 127;
+    QTest::newRow("garbage digits") << QList<QByteArray>{"x\r\nZZ\r\n>", reply(9)} << 9;
+}
+
+void TestReadings::bursts()
+{
+    QFETCH(QList<QByteArray>, arrivals);
+    QFETCH(int, reading);
+
+    EngineFixture f;
+    f.port->open();
+    f.state.MeasIdx = 2;
+    for (const QByteArray &bytes : arrivals)
+        f.port->feed(bytes);
+    QVERIFY(!f.readings.isEmpty());
+    QCOMPARE(f.readings.last(), Reading(2, reading));
+    QVERIFY(f.failures.isEmpty());
+}
+
+// On a busy machine the next measure tick may come before the reply's event:
+// the reply is still the one its measure command asked for.
+void TestReadings::replyWaitingAtTheNextMeasure()
+{
+    EngineFixture f;
+    f.runToSecondMeasure();
+    f.port->arriveUnseen(reply(0x60));
+    f.tick(f.timer2());
+    f.tick(f.timer1());
+    QCOMPARE(f.state.MeasIdx, qint16(2));
+    QCOMPARE(f.readings, QList<Reading>{Reading(1, 0x60)});
+    QCOMPARE(f.port->waiting(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestReadings)
+#include "tst_readings.moc"
