@@ -4,6 +4,7 @@
 #include "app/orvane.h"
 #include "app/sessionend.h"
 #include "app/trace.h"
+#include "charset/charset.h"
 #include "serial/commport.h"
 #include "timing/precisewake.h"
 #include "scheduling/scheduling.h"
@@ -40,6 +41,8 @@ void watchForExit(Orvane *window)
 
 int runProgram(int argc, char *argv[], const std::function<void(Orvane &)> &started)
 {
+    // Before anything of Qt: in a C locale Qt 6.5 and later warn on standard error.
+    charset::useUtf8CharacterType();
     if (!prepareDisplay(argc, argv))
         return 1;
     requestPreciseScheduling();

@@ -7,6 +7,7 @@
 #   chroot_debootstrap SUITE DIR LOG   a minbase system in DIR, from ORVANE_MIRROR
 #   chroot_enter DIR SUITE             apt sources, mounts; in_root and chroot_add_user then work in it
 #   chroot_add_user NAME               adds the user; user_cmd then runs a command as them
+#   chroot_login NAME COMMAND          runs COMMAND as NAME logged in as `su -` does: no locale, no runtime dir
 #   chroot_remove DIR                  deletes a chroot that nothing is mounted in
 chroot_mirror="${ORVANE_MIRROR:-http://deb.debian.org/debian}"
 chroot_security="${ORVANE_SECURITY_MIRROR:-http://deb.debian.org/debian-security}"
@@ -86,6 +87,12 @@ chroot_add_user() {
     in_root install -d -m 700 -o "$1" -g "$1" "/tmp/runtime-$1"
     user_cmd=(chroot --userspec="$uid:$gid" --groups="$gid" "$sysroot" env -i PATH=/usr/bin:/bin
         HOME="/home/$1" LANG=C.UTF-8 XDG_RUNTIME_DIR="/tmp/runtime-$1")
+}
+
+# As cron, ssh to a minimal machine and `su -` give it: a login shell, and in
+# it no LANG and no XDG_RUNTIME_DIR, unless the chroot's own files set them.
+chroot_login() {
+    chroot "$sysroot" env -i TERM=dumb su - "$1" -c "$2"
 }
 
 # The pids of what runs with one of the chroots as its root.

@@ -1,3 +1,4 @@
+#include "charset/charset.h"
 #include "stopsignals/stopsignals.h"
 #include "wire/devicename.h"
 #include "record/recorder.h"
@@ -11,6 +12,9 @@
 
 int main(int argc, char *argv[])
 {
+    // From cron or a systemd unit the locale is C, and Qt 6.5 and later would
+    // say so on standard error, into the user's log, on every run.
+    charset::useUtf8CharacterType();
     requestPreciseScheduling();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));

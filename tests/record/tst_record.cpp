@@ -17,6 +17,8 @@ private slots:
     void endsOnSignal();
     void progressLine_data();
     void progressLine();
+    void quietInAnyLocale_data();
+    void quietInAnyLocale();
 };
 
 void TestRecord::records_data()
@@ -189,6 +191,50 @@ void TestRecord::progressLine()
     QVERIFY2(m.hasMatch(), shown.constData());
     QString fault;
     QCOMPARE(m.captured(1).toInt(), rowsOf(rec.output, &fault).size());
+}
+
+void TestRecord::quietInAnyLocale_data()
+{
+    QTest::addColumn<QStringList>("locale"); // the only variables beside PATH, as cron and su - give
+    QTest::newRow("no locale at all") << QStringList{};
+    QTest::newRow("LC_ALL=C") << QStringList{"LC_ALL=C"};
+    QTest::newRow("LANG=POSIX") << QStringList{"LANG=POSIX"};
+    QTest::newRow("LC_ALL=C, numbers in German") << QStringList{"LC_ALL=C", "LC_NUMERIC=de_DE.UTF-8"};
+}
+
+// Nothing on standard error but the recorder's own lines, names spelt as given.
+void TestRecord::quietInAnyLocale()
+{
+    QFETCH(QStringList, locale);
+    SimProcess sim(SimProcess::fixedValues());
+    const auto run = [&locale](Recording &rec, const QStringList &args) {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+        for (const QString &pair : locale)
+            env.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        rec.process.setProcessEnvironment(env);
+        rec.start(args);
+        return rec.exitCode();
+    };
+    Recording version;
+    QCOMPARE(run(version, {"--version"}), 0);
+    QCOMPARE(version.errors(), QString());
+    QVERIFY(QString::fromUtf8(version.process.readAllStandardOutput()).startsWith("orvane-record "));
+
+    Recording rec;
+    QCOMPARE(run(rec, {"--device", sim.device(), "--output", rec.output, "--sweeps", "1"}), 0);
+    QCOMPARE(rec.errors(), QString());
+    QString fault;
+    QVERIFY(!rowsOf(rec.output, &fault).isEmpty());
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+
+    Recording refused;
+    const QString named = refused.dir.filePath(QStringLiteral("Messung-\u00e4\u20ac.csv"));
+    QFile file(named);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(run(refused, {"--device", sim.device(), "--output", named}), 4);
+    QCOMPARE(QString::fromUtf8(refused.process.readAllStandardError()),
+             QStringLiteral("orvane-record: %1 exists; give --force to overwrite it\n").arg(named));
 }
 
 QTEST_GUILESS_MAIN(TestRecord)
