@@ -1,7 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
-# Reads MANIFEST (lines "target|dependencies|source dir|files") and checks every
-# #include of a project header, "..." or <...>, of every file against the
-# targets its own may use. A listed file that is not there fails too, and so
+# Reads MANIFEST (lines "target|dependencies|source dir|files|tested|through")
+# and checks every #include of a project header, "..." or <...>, of every file
+# against the targets its own may use. A listed file that is not there fails too, and so
 # does one outside its target's folder: a folder holds one layer, so the folders
 # include one another only downwards, never both ways.
 file(STRINGS "${MANIFEST}" rows)
@@ -13,6 +13,9 @@ foreach(row IN LISTS rows)
     list(GET parts 1 deps)
     list(GET parts 2 dir)
     list(GET parts 3 files)
+    list(GET parts 4 tested_${target})
+    list(GET parts 5 through)
+    string(REPLACE "," ";" through_${target} "${through}")
     string(REPLACE "," ";" deps "${deps}")
     string(REPLACE "," ";" files "${files}")
     list(APPEND targets ${target})
@@ -51,6 +54,25 @@ foreach(target IN LISTS targets)
         endif()
     endwhile()
     set(reach_${target} ${reach})
+endforeach()
+
+# A test reaches no layer above the one it tests, but for those it goes through by name.
+foreach(target IN LISTS targets)
+    set(tested ${tested_${target}})
+    foreach(named IN LISTS through_${target})
+        if(NOT named IN_LIST reach_${target})
+            string(APPEND broken "\n  ${target} goes through ${named}, which it does not link")
+        endif()
+    endforeach()
+    if(NOT tested)
+        continue()
+    endif()
+    foreach(lib IN LISTS reach_${target})
+        if(NOT lib STREQUAL target AND NOT lib STREQUAL tested AND tested IN_LIST reach_${lib}
+           AND NOT lib IN_LIST through_${target})
+            string(APPEND broken "\n  ${target}, a test of ${tested}, links ${lib}, a layer above it")
+        endif()
+    endforeach()
 endforeach()
 
 set(count 0)
