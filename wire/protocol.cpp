@@ -49,16 +49,4 @@ int decodeReading(QByteArrayView burst)
     return value;
 }
 
-bool isReadingReply(QByteArrayView burst)
-{
-    return burst.size() >= kReplyLength && burst[kReplyLength - 1] == '>';
-}
-
-std::optional<int> judgeBurst(QByteArrayView burst)
-{
-    if (!isReadingReply(burst))
-        return std::nullopt;
-    return decodeReading(burst);
-}
-
 } // namespace wire
