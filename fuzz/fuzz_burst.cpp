@@ -77,6 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     require(reading >= 0 && reading <= 255, "reading outside 0..255");
     require(reading == expectedReading(data, size), "reading is not the hex value of places 4..5");
 
+    require(wire::hasTwoHexDigits(burst) == twoHexDigits(data, size), "two digits not told by places 4..5");
+
     // Only places 4..5 count: change everything else and the reading stays.
     QByteArray other(data, qsizetype(size));
     for (qsizetype i = 0; i < other.size(); ++i)

@@ -49,4 +49,9 @@ int decodeReading(QByteArrayView burst)
     return value;
 }
 
+bool hasTwoHexDigits(QByteArrayView burst)
+{
+    return burst.size() >= 5 && hexValue(burst[3]) >= 0 && hexValue(burst[4]) >= 0;
+}
+
 } // namespace wire

@@ -19,5 +19,7 @@ Command selectCommand(int chanIdx);
 
 // Reading in places 4..5 of a burst, 0..255; 0 when there is no hexadecimal digit.
 int decodeReading(QByteArrayView burst);
+// Places 4..5 hold two hexadecimal digits, as the board writes a reading.
+bool hasTwoHexDigits(QByteArrayView burst);
 
 } // namespace wire
