@@ -1,12 +1,12 @@
 // orvane-boardsim: the evaluation board on a pseudo-terminal, for running and
 // testing the panel without hardware.
 
-#include "event_log.h"
+#include "eventlog.h"
 #include "scheduling/scheduling.h"
-#include "fault_policy.h"
+#include "faultpolicy.h"
 #include "link.h"
 #include "options.h"
-#include "pty_line.h"
+#include "ptyline.h"
 #include "sysio.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "event_log.h"
+#include "eventlog.h"
 
 #include "sysio.h"
 

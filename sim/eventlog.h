@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fault_policy.h"
+#include "faultpolicy.h"
 
 #include <string>
 

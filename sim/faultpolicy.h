@@ -1,8 +1,8 @@
 #pragma once
 
-#include "board_model.h"
+#include "boardmodel.h"
 #include "options.h"
-#include "output_line.h"
+#include "outputline.h"
 #include "protocol.h"
 #include "rng.h"
 

@@ -1,4 +1,4 @@
-#include "output_line.h"
+#include "outputline.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "protocol.h"
 
-#include "board_model.h"
+#include "boardmodel.h"
 
 #include <cstdio>
 

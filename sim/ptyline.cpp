@@ -1,4 +1,4 @@
-#include "pty_line.h"
+#include "ptyline.h"
 
 #include "sysio.h"
 

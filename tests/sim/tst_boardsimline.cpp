@@ -188,4 +188,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestBoardSimLine)
-#include "tst_boardsim_line.moc"
+#include "tst_boardsimline.moc"
