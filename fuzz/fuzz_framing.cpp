@@ -15,7 +15,7 @@ namespace {
 void require(bool ok, const char *what)
 {
     if (!ok) {
-        std::fprintf(stderr, "fuzz_burst: %s\n", what);
+        std::fprintf(stderr, "fuzz_framing: %s\n", what);
         std::abort();
     }
 }
