@@ -106,7 +106,8 @@ inline constexpr MenuRow kMenu[] = {
     {1, "About", "About", Mark::None},
 };
 
-// The About window.
+// The About window. "About MyApp" is the window's own caption, kept as it
+// stands: it is no placeholder waiting for the program's name.
 inline constexpr char kAboutCaption[] = "About MyApp";
 inline constexpr Box kAboutClient{2340, 1935, 5730, 2310};
 inline constexpr Box kAboutIcon{240, 240, 540, 540};

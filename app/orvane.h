@@ -22,7 +22,7 @@ class Orvane : public QMainWindow {
 public:
     using Reporter = std::function<void(Failure kind, const QString &text)>;
 
-    // Takes the serial component (a QSerialPort one when null), how failures
+    // Takes the serial component (the system's own port when null), how failures
     // reach the user (a message box when empty) and what wakes the event loop
     // when a scan timer is due (Qt's timers alone when null).
     explicit Orvane(CommPort *port = nullptr, Reporter report = {}, PreciseWake *wake = nullptr);

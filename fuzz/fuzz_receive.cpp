@@ -4,6 +4,7 @@
 #include "panel/chartsurface.h"
 #include "geometry/twips.h"
 #include "fakecommport.h"
+#include "wholeline.h"
 #include "wire/protocol.h"
 
 #include <QAction>
@@ -51,21 +52,16 @@ Rig &rig()
     return *r;
 }
 
-// Back to the state a fresh window has, with the port open; nothing may carry over.
-// The last reply in a line: eight characters ending in '>', each after the one before.
+// The reading of the last reply in the line, if it holds one.
 std::optional<int> lastReply(const QByteArray &line)
 {
-    std::optional<int> last;
-    qsizetype free = 0; // the first character no reply has taken
-    for (qsizetype end = wire::kReplyLength - 1; end < line.size(); ++end) {
-        if (line[end] == '>' && end - (wire::kReplyLength - 1) >= free) {
-            last = wire::decodeReading(QByteArrayView(line).sliced(end - (wire::kReplyLength - 1), wire::kReplyLength));
-            free = end + 1;
-        }
-    }
-    return last;
+    const QList<QByteArrayView> replies = repliesInLine(line);
+    if (replies.isEmpty())
+        return std::nullopt;
+    return wire::decodeReading(replies.last());
 }
 
+// Back to the state a fresh window has, with the port open; nothing may carry over.
 void reset(Rig &r)
 {
     Panel &p = r.p;

@@ -8,5 +8,6 @@ enum class RunState { Idle, Running };
 // Shield Driver menus, which may change only between runs.
 void showRunState(Panel &p, RunState state);
 
-// Whether Run is offered; it is not while no channel is chosen.
+// Enables or disables Run, and nothing more: its callers keep Run disabled
+// while no channel is chosen (CleanBars does so after StopScan).
 void offerRun(Panel &p, bool offered);

@@ -4,7 +4,7 @@
 
 #include <QAction>
 
-// The Invert item's check mark is the only record of the view; the decoder reads it.
+// The Invert item's check mark is the only record of the view; shownReading reads it.
 void Norm_Click(Panel &p)
 {
     p.Norm->setChecked(true);

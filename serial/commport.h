@@ -46,7 +46,6 @@ class CommPort : public QObject {
     Q_OBJECT
 public:
     static constexpr int kReceiveThreshold = 8;
-    static constexpr int kInputLength = 0; // take everything
     static constexpr int kInBufferSize = 1024;
     static constexpr int kOutBufferSize = 512; // what a back-end holds while the driver takes nothing
 

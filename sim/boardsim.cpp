@@ -1,12 +1,12 @@
 // orvane-boardsim: the evaluation board on a pseudo-terminal, for running and
 // testing the panel without hardware.
 
-#include "event_log.h"
+#include "eventlog.h"
 #include "scheduling/scheduling.h"
-#include "fault_policy.h"
+#include "faultpolicy.h"
 #include "link.h"
 #include "options.h"
-#include "pty_line.h"
+#include "ptyline.h"
 #include "sysio.h"
 
 #include <algorithm>
@@ -45,19 +45,19 @@ class Loop
 {
 public:
     Loop(PtyLine &line, FaultPolicy &policy)
-        : line_(line)
-        , policy_(policy)
+        : m_line(line)
+        , m_policy(policy)
     {
     }
 
     // Returns on a signal or once the line was hung up on purpose; false on a failure.
     bool run(int wakeRead)
     {
-        while (!g_stop && !policy_.hungUp()) {
+        while (!g_stop && !m_policy.hungUp()) {
             const double now = monotonicNow();
-            const bool writing = !policy_.output(now).empty();
-            pollfd fds[3] = {{wakeRead, POLLIN, 0}, {line_.watch(), POLLIN, 0}, {line_.master(), 0, 0}};
-            fds[2].events = static_cast<short>((policy_.reading() ? POLLIN : 0) | (writing ? POLLOUT : 0));
+            const bool writing = !m_policy.output(now).empty();
+            pollfd fds[3] = {{wakeRead, POLLIN, 0}, {m_line.watch(), POLLIN, 0}, {m_line.master(), 0, 0}};
+            fds[2].events = static_cast<short>((m_policy.reading() ? POLLIN : 0) | (writing ? POLLOUT : 0));
             timespec timeout{};
             const int ready = ::ppoll(fds, 3, timeoutUntil(now, timeout), nullptr);
             if (ready < 0 && errno != EINTR) {
@@ -70,11 +70,11 @@ public:
                 return false;
             if ((fds[2].revents & (POLLIN | POLLHUP | POLLERR)) && !readInput())
                 return false;
-            if (policy_.hungUp()) {
-                line_.hangUp();
+            if (m_policy.hungUp()) {
+                m_line.hangUp();
                 break;
             }
-            if (policy_.stalled() && monotonicNow() >= lastFill_ + kStallTopUpSeconds)
+            if (m_policy.stalled() && monotonicNow() >= m_lastFill + kStallTopUpSeconds)
                 fillLine();
             if (!writeOutput())
                 return false;
@@ -85,15 +85,15 @@ public:
 private:
     void fillLine()
     {
-        line_.fill();
-        lastFill_ = monotonicNow();
+        m_line.fill();
+        m_lastFill = monotonicNow();
     }
 
     timespec *timeoutUntil(double now, timespec &timeout) const
     {
-        double wake = policy_.nextWake().value_or(INFINITY);
-        if (policy_.stalled())
-            wake = std::min(wake, lastFill_ + kStallTopUpSeconds);
+        double wake = m_policy.nextWake().value_or(INFINITY);
+        if (m_policy.stalled())
+            wake = std::min(wake, m_lastFill + kStallTopUpSeconds);
         if (std::isinf(wake))
             return nullptr;
         const double wait = std::max(0.0, wake - now);
@@ -109,16 +109,16 @@ private:
 
     bool followChanges()
     {
-        for (const PtyLine::Change change : line_.changes()) {
+        for (const PtyLine::Change change : m_line.changes()) {
             if (change == PtyLine::Change::Opened) {
-                policy_.opened(monotonicNow());
+                m_policy.opened(monotonicNow());
                 continue;
             }
             // Commands written just before the close still count.
             if (!readInput())
                 return false;
-            line_.release();
-            policy_.closed(monotonicNow());
+            m_line.release();
+            m_policy.closed(monotonicNow());
         }
         return true;
     }
@@ -126,10 +126,10 @@ private:
     bool readInput()
     {
         char buffer[4096];
-        while (policy_.reading()) {
-            const ssize_t n = ::read(line_.master(), buffer, sizeof buffer);
+        while (m_policy.reading()) {
+            const ssize_t n = ::read(m_line.master(), buffer, sizeof buffer);
             if (n > 0) {
-                policy_.received(std::string_view(buffer, static_cast<std::size_t>(n)), monotonicNow());
+                m_policy.received(std::string_view(buffer, static_cast<std::size_t>(n)), monotonicNow());
                 continue;
             }
             if (n < 0 && errno == EINTR)
@@ -147,26 +147,26 @@ private:
         for (int i = 0; i < kWritesPerTurn; ++i) {
             // Stamped before the write: once it returns, the reader may have the bytes.
             const double now = monotonicNow();
-            const std::string_view bytes = policy_.output(now);
+            const std::string_view bytes = m_policy.output(now);
             if (bytes.empty())
                 return true;
-            const ssize_t n = ::write(line_.master(), bytes.data(), bytes.size());
+            const ssize_t n = ::write(m_line.master(), bytes.data(), bytes.size());
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
                 return true;
             if (n < 0) {
                 complain(std::string("writing the line: ") + std::strerror(errno));
                 return false;
             }
-            policy_.sent(static_cast<std::size_t>(n), now);
+            m_policy.sent(static_cast<std::size_t>(n), now);
             if (static_cast<std::size_t>(n) < bytes.size())
                 return true;
         }
         return true;
     }
 
-    PtyLine &line_;
-    FaultPolicy &policy_;
-    double lastFill_ = 0.0;
+    PtyLine &m_line;
+    FaultPolicy &m_policy;
+    double m_lastFill = 0.0;
 };
 
 bool catchSignals(int wake[2])

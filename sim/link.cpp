@@ -27,21 +27,21 @@ bool Link::publish(const std::string &path, const std::string &target)
         ::unlink(temp.c_str());
         return false;
     }
-    path_ = path;
-    target_ = target;
+    m_path = path;
+    m_target = target;
     return true;
 }
 
 // Leave the path alone if someone else has taken it over meanwhile.
 void Link::remove()
 {
-    if (path_.empty())
+    if (m_path.empty())
         return;
     char buffer[PATH_MAX];
-    const ssize_t n = ::readlink(path_.c_str(), buffer, sizeof buffer);
-    if (n >= 0 && std::string_view(buffer, static_cast<std::size_t>(n)) == target_)
-        ::unlink(path_.c_str());
-    path_.clear();
+    const ssize_t n = ::readlink(m_path.c_str(), buffer, sizeof buffer);
+    if (n >= 0 && std::string_view(buffer, static_cast<std::size_t>(n)) == m_target)
+        ::unlink(m_path.c_str());
+    m_path.clear();
 }
 
 } // namespace boardsim

@@ -18,8 +18,8 @@ public:
     void remove();
 
 private:
-    std::string path_;
-    std::string target_;
+    std::string m_path;
+    std::string m_target;
 };
 
 } // namespace boardsim

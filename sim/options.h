@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board_model.h"
+#include "boardmodel.h"
 
 #include <array>
 #include <cstdint>

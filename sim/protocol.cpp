@@ -1,6 +1,6 @@
 #include "protocol.h"
 
-#include "board_model.h"
+#include "boardmodel.h"
 
 #include <cstdio>
 
@@ -79,18 +79,18 @@ void LineAssembler::feed(std::string_view data, std::vector<std::string> &lines)
 {
     for (const char c : data) {
         if (c == '\r') {
-            if (!discarding_)
-                lines.push_back(buffer_);
-            buffer_.clear();
-            discarding_ = false;
-        } else if (!discarding_) {
-            if (buffer_.size() >= cap_) {
-                buffer_.clear();
-                buffer_.shrink_to_fit();
-                discarding_ = true;
-                ++overflows_;
+            if (!m_discarding)
+                lines.push_back(m_buffer);
+            m_buffer.clear();
+            m_discarding = false;
+        } else if (!m_discarding) {
+            if (m_buffer.size() >= m_cap) {
+                m_buffer.clear();
+                m_buffer.shrink_to_fit();
+                m_discarding = true;
+                ++m_overflows;
             } else {
-                buffer_ += c;
+                m_buffer += c;
             }
         }
     }
@@ -98,8 +98,8 @@ void LineAssembler::feed(std::string_view data, std::vector<std::string> &lines)
 
 std::size_t LineAssembler::takeOverflows()
 {
-    const std::size_t n = overflows_;
-    overflows_ = 0;
+    const std::size_t n = m_overflows;
+    m_overflows = 0;
     return n;
 }
 

@@ -43,7 +43,7 @@ class LineAssembler
 {
 public:
     explicit LineAssembler(std::size_t cap = 256)
-        : cap_(cap)
+        : m_cap(cap)
     {
     }
 
@@ -52,10 +52,10 @@ public:
     std::size_t takeOverflows();
 
 private:
-    std::string buffer_;
-    std::size_t cap_;
-    bool discarding_ = false;
-    std::size_t overflows_ = 0;
+    std::string m_buffer;
+    std::size_t m_cap;
+    bool m_discarding = false;
+    std::size_t m_overflows = 0;
 };
 
 } // namespace boardsim

@@ -11,7 +11,7 @@ class Rng
 public:
     explicit Rng(std::uint64_t seed)
     {
-        for (auto &word : s_) {
+        for (auto &word : m_state) {
             seed += 0x9E3779B97F4A7C15ull;
             std::uint64_t z = seed;
             z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -22,14 +22,14 @@ public:
 
     std::uint64_t next()
     {
-        const std::uint64_t result = rotl(s_[1] * 5, 7) * 9;
-        const std::uint64_t t = s_[1] << 17;
-        s_[2] ^= s_[0];
-        s_[3] ^= s_[1];
-        s_[1] ^= s_[2];
-        s_[0] ^= s_[3];
-        s_[2] ^= t;
-        s_[3] = rotl(s_[3], 45);
+        const std::uint64_t result = rotl(m_state[1] * 5, 7) * 9;
+        const std::uint64_t t = m_state[1] << 17;
+        m_state[2] ^= m_state[0];
+        m_state[3] ^= m_state[1];
+        m_state[1] ^= m_state[2];
+        m_state[0] ^= m_state[3];
+        m_state[2] ^= t;
+        m_state[3] = rotl(m_state[3], 45);
         return result;
     }
 
@@ -45,7 +45,7 @@ public:
 private:
     static std::uint64_t rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
-    std::uint64_t s_[4];
+    std::uint64_t m_state[4];
 };
 
 } // namespace boardsim

@@ -4,13 +4,6 @@
 
 namespace wire {
 
-namespace {
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-} // namespace
-
 QList<Reply> ReplyFramer::take(QByteArrayView bytes)
 {
     QByteArray line = m_held + bytes.toByteArray();
@@ -20,7 +13,7 @@ QList<Reply> ReplyFramer::take(QByteArrayView bytes)
         if (line[end] != '>' || end - start < kReplyLength - 1)
             continue;
         const QByteArrayView reply = QByteArrayView(line).sliced(end - (kReplyLength - 1), kReplyLength);
-        replies.append({decodeReading(reply), isHexDigit(reply[3]) && isHexDigit(reply[4])});
+        replies.append({decodeReading(reply), hasTwoHexDigits(reply)});
         start = end + 1;
     }
     // Only the last characters can still begin a reply.

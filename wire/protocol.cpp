@@ -49,16 +49,9 @@ int decodeReading(QByteArrayView burst)
     return value;
 }
 
-bool isReadingReply(QByteArrayView burst)
+bool hasTwoHexDigits(QByteArrayView burst)
 {
-    return burst.size() >= kReplyLength && burst[kReplyLength - 1] == '>';
-}
-
-std::optional<int> judgeBurst(QByteArrayView burst)
-{
-    if (!isReadingReply(burst))
-        return std::nullopt;
-    return decodeReading(burst);
+    return burst.size() >= 5 && hexValue(burst[3]) >= 0 && hexValue(burst[4]) >= 0;
 }
 
 } // namespace wire

@@ -5,8 +5,6 @@
 #include <QList>
 #include <QtGlobal>
 
-#include <optional>
-
 // What travels on the line. A command is the list of writes handed to the port, in order.
 namespace wire {
 
@@ -21,10 +19,7 @@ Command selectCommand(int chanIdx);
 
 // Reading in places 4..5 of a burst, 0..255; 0 when there is no hexadecimal digit.
 int decodeReading(QByteArrayView burst);
-
-// A burst is a reading reply only when its eighth character is '>'.
-bool isReadingReply(QByteArrayView burst);
-
-std::optional<int> judgeBurst(QByteArrayView burst);
+// Places 4..5 hold two hexadecimal digits, as the board writes a reading.
+bool hasTwoHexDigits(QByteArrayView burst);
 
 } // namespace wire

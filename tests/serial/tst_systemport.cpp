@@ -46,7 +46,6 @@ void TestSystemPort::storedSettings()
     QVERIFY(!port.isOpen());
     QCOMPARE(port.waiting(), 0);
     QCOMPARE(CommPort::kReceiveThreshold, 8);
-    QCOMPARE(CommPort::kInputLength, 0);
     QCOMPARE(CommPort::kInBufferSize, 1024);
     QCOMPARE(CommPort::kOutBufferSize, 512);
     QCOMPARE(port.portLabel(), QStringLiteral("Com1 (/dev/ttyS0)"));

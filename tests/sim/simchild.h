@@ -48,24 +48,24 @@ public:
     using SimProcess::SimProcess;
     ~Sim() { closeDevice(); }
 
-    int fd() const { return fd_; }
-    bool send(const QByteArray &bytes) { return ::write(fd_, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
+    int fd() const { return m_fd; }
+    bool send(const QByteArray &bytes) { return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
 
     void closeDevice()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
     }
 
     bool openDevice()
     {
-        fd_ = ::open(QFile::encodeName(device()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        m_fd = ::open(QFile::encodeName(device()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios tio{};
-        if (fd_ < 0 || tcgetattr(fd_, &tio) != 0)
+        if (m_fd < 0 || tcgetattr(m_fd, &tio) != 0)
             return false;
         cfmakeraw(&tio);
-        return tcsetattr(fd_, TCSANOW, &tio) == 0;
+        return tcsetattr(m_fd, TCSANOW, &tio) == 0;
     }
 
     // Up to `count` bytes, giving up after `quietMs` without one; returns how
@@ -76,11 +76,11 @@ public:
         QElapsedTimer quiet;
         quiet.start();
         while (total < count && quiet.elapsed() < quietMs) {
-            pollfd p{fd_, POLLIN, 0};
+            pollfd p{m_fd, POLLIN, 0};
             char buffer[4096];
             if (::poll(&p, 1, 10) <= 0)
                 continue;
-            const ssize_t n = ::read(fd_, buffer, size_t(std::min<qsizetype>(sizeof buffer, count - total)));
+            const ssize_t n = ::read(m_fd, buffer, size_t(std::min<qsizetype>(sizeof buffer, count - total)));
             if (n == 0 || (n < 0 && errno == EIO))
                 break;
             if (n > 0 && sink)
@@ -99,5 +99,5 @@ public:
     }
 
 private:
-    int fd_ = -1;
+    int m_fd = -1;
 };

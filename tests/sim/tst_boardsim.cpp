@@ -1,4 +1,4 @@
-#include "board_model.h"
+#include "boardmodel.h"
 #include "simchild.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "fault_policy.h"
+#include "faultpolicy.h"
 
 #include <QRegularExpression>
 #include <QSet>

@@ -9,8 +9,8 @@ class TestProtocol : public QObject {
 private slots:
     void commands_data();
     void commands();
-    void bursts_data();
-    void bursts();
+    void readings_data();
+    void readings();
 };
 
 void TestProtocol::commands_data()
@@ -52,42 +52,41 @@ void TestProtocol::commands()
     QCOMPARE(command.join(), bytes);
 }
 
-void TestProtocol::bursts_data()
+void TestProtocol::readings_data()
 {
     QTest::addColumn<QByteArray>("burst");
-    QTest::addColumn<int>("reading"); // -1: not a reading reply
+    QTest::addColumn<int>("reading");
+    QTest::addColumn<bool>("twoDigits"); // places 4..5 as the board writes them
 
-    QTest::newRow("7F") << QByteArray("x\r\n7F\r\n>") << 127;
-    QTest::newRow("7f lower case") << QByteArray("x\r\n7f\r\n>") << 127;
-    QTest::newRow("any other six") << QByteArray("abc7Fde>") << 127;
-    QTest::newRow("other six characters") << QByteArray("\xff\x00Z7F!?>", 8) << 127;
-    QTest::newRow("FF") << QByteArray("x\r\nFF\r\n>") << 255;
-    QTest::newRow("00") << QByteArray("x\r\n00\r\n>") << 0;
-    QTest::newRow("0 then CR") << QByteArray("x\r\n0\r\r\n>") << 0;
-    QTest::newRow("A then CR") << QByteArray("x\r\nA\r\r\n>") << 10;
-    QTest::newRow("CR LF in 4-5") << QByteArray("x\r\n\r\n\r\n>") << 0;
-    QTest::newRow("blank then digit") << QByteArray("x\r\n 9\r\n>") << 9;
-    QTest::newRow("tab then digit") << QByteArray("x\r\n\tC\r\n>") << 12;
-    QTest::newRow("LF then digit") << QByteArray("x\r\n\nC\r\n>") << 12;
-    QTest::newRow("digit then blank") << QByteArray("x\r\nB \r\n>") << 11;
-    QTest::newRow("garbage in 4") << QByteArray("x\r\nG5\r\n>") << 0;
-    QTest::newRow("digit then garbage") << QByteArray("x\r\n5G\r\n>") << 5;
-    QTest::newRow("high byte in 4") << QByteArray("x\r\n\xC3" "5\r\n>") << 0;
-    QTest::newRow("nine, 8th is >") << QByteArray("x\r\n80\r\n>z") << 128;
-    QTest::newRow("nine, 8th not >") << QByteArray("x\r\n80\r\nz>") << -1;
-    QTest::newRow("seven") << QByteArray("x\r\n80\r>") << -1;
-    QTest::newRow("empty") << QByteArray() << -1;
-    QTest::newRow("unread start") << QByteArray("00") << -1;
-    QTest::newRow("leftover ahead of reply") << QByteArray("\r\nx\r\n41\r\n>") << -1;
+    QTest::newRow("7F") << QByteArray("x\r\n7F\r\n>") << 127 << true;
+    QTest::newRow("7f lower case") << QByteArray("x\r\n7f\r\n>") << 127 << true;
+    QTest::newRow("any other six") << QByteArray("abc7Fde>") << 127 << true;
+    QTest::newRow("other six characters") << QByteArray("\xff\x00Z7F!?>", 8) << 127 << true;
+    QTest::newRow("FF") << QByteArray("x\r\nFF\r\n>") << 255 << true;
+    QTest::newRow("00") << QByteArray("x\r\n00\r\n>") << 0 << true;
+    QTest::newRow("0 then CR") << QByteArray("x\r\n0\r\r\n>") << 0 << false;
+    QTest::newRow("A then CR") << QByteArray("x\r\nA\r\r\n>") << 10 << false;
+    QTest::newRow("CR LF in 4-5") << QByteArray("x\r\n\r\n\r\n>") << 0 << false;
+    QTest::newRow("blank then digit") << QByteArray("x\r\n 9\r\n>") << 9 << false;
+    QTest::newRow("tab then digit") << QByteArray("x\r\n\tC\r\n>") << 12 << false;
+    QTest::newRow("LF then digit") << QByteArray("x\r\n\nC\r\n>") << 12 << false;
+    QTest::newRow("digit then blank") << QByteArray("x\r\nB \r\n>") << 11 << false;
+    QTest::newRow("garbage in 4") << QByteArray("x\r\nG5\r\n>") << 0 << false;
+    QTest::newRow("digit then garbage") << QByteArray("x\r\n5G\r\n>") << 5 << false;
+    QTest::newRow("high byte in 4") << QByteArray("x\r\n\xC3" "5\r\n>") << 0 << false;
+    QTest::newRow("nine, 8th is >") << QByteArray("x\r\n80\r\n>z") << 128 << true;
+    QTest::newRow("empty") << QByteArray() << 0 << false;
+    QTest::newRow("shorter than four") << QByteArray("00") << 0 << false;
+    QTest::newRow("four") << QByteArray("x\r\n9") << 9 << false;
 }
 
-void TestProtocol::bursts()
+void TestProtocol::readings()
 {
     QFETCH(QByteArray, burst);
     QFETCH(int, reading);
-    const std::optional<int> judged = wire::judgeBurst(burst);
-    QCOMPARE(judged.value_or(-1), reading);
-    QCOMPARE(wire::isReadingReply(burst), reading >= 0);
+    QFETCH(bool, twoDigits);
+    QCOMPARE(wire::decodeReading(burst), reading);
+    QCOMPARE(wire::hasTwoHexDigits(burst), twoDigits);
 }
 
 QTEST_APPLESS_MAIN(TestProtocol)

@@ -1,4 +1,4 @@
-#include "pty_line.h"
+#include "ptyline.h"
 
 #include "sysio.h"
 
@@ -25,42 +25,42 @@ void closeFd(int &fd)
 
 PtyLine::~PtyLine()
 {
-    closeFd(watch_);
-    closeFd(keeper_);
-    closeFd(master_);
+    closeFd(m_watch);
+    closeFd(m_keeper);
+    closeFd(m_master);
 }
 
 bool PtyLine::open(std::string &error)
 {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 || !setNonBlocking(master_)) {
+    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0 || !setNonBlocking(m_master)) {
         error = std::string("cannot open a pseudo-terminal: ") + std::strerror(errno);
         return false;
     }
-    const char *name = ptsname(master_);
+    const char *name = ptsname(m_master);
     if (!name) {
         error = "ptsname failed";
         return false;
     }
-    path_ = name;
+    m_path = name;
 
     // Raw mode lives on the slave side and stays while the keeper is open.
-    keeper_ = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    m_keeper = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     termios tio{};
-    if (keeper_ < 0 || tcgetattr(keeper_, &tio) != 0) {
-        error = "cannot configure " + path_ + ": " + std::strerror(errno);
+    if (m_keeper < 0 || tcgetattr(m_keeper, &tio) != 0) {
+        error = "cannot configure " + m_path + ": " + std::strerror(errno);
         return false;
     }
     cfmakeraw(&tio);
     cfsetispeed(&tio, B9600);
     cfsetospeed(&tio, B9600);
     tio.c_cflag |= CLOCAL | CREAD;
-    tcsetattr(keeper_, TCSANOW, &tio);
+    tcsetattr(m_keeper, TCSANOW, &tio);
 
     // Watched only after our own open, so every open and close it reports is someone else's.
-    watch_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch_ < 0 || inotify_add_watch(watch_, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
-        error = "cannot watch " + path_ + ": " + std::strerror(errno);
+    m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_watch < 0 || inotify_add_watch(m_watch, name, IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        error = "cannot watch " + m_path + ": " + std::strerror(errno);
         return false;
     }
     return true;
@@ -71,16 +71,16 @@ std::vector<PtyLine::Change> PtyLine::changes()
     std::vector<Change> out;
     alignas(inotify_event) char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(watch_, buffer, sizeof buffer);
+        const ssize_t n = ::read(m_watch, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return out;
         for (ssize_t at = 0; at < n;) {
             const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-            if ((event->mask & IN_OPEN) && ++users_ == 1)
+            if ((event->mask & IN_OPEN) && ++m_users == 1)
                 out.push_back(Change::Opened);
-            if ((event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) && users_ > 0 && --users_ == 0)
+            if ((event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) && m_users > 0 && --m_users == 0)
                 out.push_back(Change::Closed);
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
@@ -89,22 +89,22 @@ std::vector<PtyLine::Change> PtyLine::changes()
 
 void PtyLine::release()
 {
-    tcflush(keeper_, TCIFLUSH);
-    ioctl(keeper_, TIOCNXCL);
+    tcflush(m_keeper, TCIFLUSH);
+    ioctl(m_keeper, TIOCNXCL);
 }
 
 void PtyLine::fill()
 {
     static const char zeros[4096] = {};
     for (const std::size_t chunk : {sizeof zeros, std::size_t{64}, std::size_t{1}}) {
-        while (::write(keeper_, zeros, chunk) > 0) {
+        while (::write(m_keeper, zeros, chunk) > 0) {
         }
     }
 }
 
 void PtyLine::hangUp()
 {
-    closeFd(master_);
+    closeFd(m_master);
 }
 
 } // namespace boardsim

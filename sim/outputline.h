@@ -72,21 +72,21 @@ private:
     };
 
     double releaseOf(const Piece &piece, std::uint64_t index) const;
-    bool unbounded(const Piece &piece) const { return piece.flood && charSeconds_ <= 0.0; }
-    // Moves bytes released by now out of the head pieces, into due_ when keep.
+    bool unbounded(const Piece &piece) const { return piece.flood && m_charSeconds <= 0.0; }
+    // Moves bytes released by now out of the head pieces, into m_due when keep.
     void release(double now, bool keep, std::vector<ReplyTag> &skipped);
 
-    double charSeconds_;
-    double latency_;
-    double origin_;
-    Rng random_;
-    std::deque<Piece> pieces_;
-    double wireFree_;
-    double lastNow_;
-    std::string due_;
-    std::deque<Mark> marks_;
-    std::uint64_t released_ = 0;
-    std::uint64_t taken_ = 0;
+    double m_charSeconds;
+    double m_latency;
+    double m_origin;
+    Rng m_random;
+    std::deque<Piece> m_pieces;
+    double m_wireFree;
+    double m_lastNow;
+    std::string m_due;
+    std::deque<Mark> m_marks;
+    std::uint64_t m_released = 0;
+    std::uint64_t m_taken = 0;
 };
 
 } // namespace boardsim

@@ -1,4 +1,4 @@
-#include "event_log.h"
+#include "eventlog.h"
 
 #include "sysio.h"
 
@@ -11,8 +11,8 @@ namespace boardsim {
 
 EventLog::~EventLog()
 {
-    if (owned_)
-        ::close(fd_);
+    if (m_owned)
+        ::close(m_fd);
 }
 
 bool EventLog::open(const std::string &path)
@@ -20,22 +20,22 @@ bool EventLog::open(const std::string &path)
     if (path.empty())
         return true;
     if (path == "-") {
-        fd_ = STDOUT_FILENO;
+        m_fd = STDOUT_FILENO;
         return true;
     }
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    owned_ = fd_ >= 0;
-    return fd_ >= 0;
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    m_owned = m_fd >= 0;
+    return m_fd >= 0;
 }
 
 // One write a line, so lines stay whole even if others append too.
 void EventLog::event(double time, std::string_view text)
 {
-    if (fd_ < 0)
+    if (m_fd < 0)
         return;
     char stamp[40];
     std::snprintf(stamp, sizeof stamp, "%.6f ", time);
-    writeAll(fd_, stamp + std::string(text) + "\n");
+    writeAll(m_fd, stamp + std::string(text) + "\n");
 }
 
 void EventLog::complain(std::string_view text)

@@ -1,4 +1,4 @@
-#include "fault_policy.h"
+#include "faultpolicy.h"
 
 #include <vector>
 
@@ -14,20 +14,20 @@ double seconds(int ms) { return ms / 1000.0; }
 } // namespace
 
 FaultPolicy::FaultPolicy(const Options &options, double start, Sink &sink)
-    : options_(options)
-    , sink_(sink)
-    , start_(start)
-    , model_(options.seed)
-    , line_(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate, seconds(options.latencyMs), start,
+    : m_options(options)
+    , m_sink(sink)
+    , m_start(start)
+    , m_model(options.seed)
+    , m_line(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate, seconds(options.latencyMs), start,
             options.seed ^ 0x6279746573ull)
-    , garbleRandom_(options.seed ^ 0x676172626c65ull)
+    , m_garbleRandom(options.seed ^ 0x676172626c65ull)
 {
     for (int channel = 0; channel < kChannelCount; ++channel) {
         if (const auto &value = options.fixed[static_cast<std::size_t>(channel)])
-            model_.fix(channel, *value);
+            m_model.fix(channel, *value);
     }
     if (options.stallAfter == 0u) {
-        stalled_ = true;
+        m_stalled = true;
         log(start, "stall");
     }
     if (options.muteAfter == 0u)
@@ -46,15 +46,15 @@ void FaultPolicy::logReply(double now, std::string_view what, const ReplyTag &re
 void FaultPolicy::opened(double now)
 {
     output(now); // what left the adapter while nobody listened is lost
-    open_ = true;
+    m_open = true;
     log(now, "opened");
 }
 
 void FaultPolicy::closed(double now)
 {
-    open_ = false;
+    m_open = false;
     log(now, "closed");
-    for (const ReplyTag &reply : line_.dropQueued(now))
+    for (const ReplyTag &reply : m_line.dropQueued(now))
         logReply(now, "drop", reply);
 }
 
@@ -68,8 +68,8 @@ void FaultPolicy::received(std::string_view bytes, double now)
         const auto piece = bytes.substr(0, cr == std::string_view::npos ? bytes.size() : cr + 1);
         bytes.remove_prefix(piece.size());
         lines.clear();
-        assembler_.feed(piece, lines);
-        for (std::size_t i = assembler_.takeOverflows(); i > 0; --i)
+        m_assembler.feed(piece, lines);
+        for (std::size_t i = m_assembler.takeOverflows(); i > 0; --i)
             log(now, "overflow");
         for (const auto &line : lines)
             handleLine(line, now);
@@ -78,67 +78,67 @@ void FaultPolicy::received(std::string_view bytes, double now)
 
 void FaultPolicy::handleLine(const std::string &line, double now)
 {
-    ++linesReceived_;
+    ++m_linesReceived;
     log(now, "rx " + escapeForLog(line));
-    if (options_.hangupAfter != 0 && linesReceived_ >= options_.hangupAfter) {
-        hungUp_ = true;
+    if (m_options.hangupAfter != 0 && m_linesReceived >= m_options.hangupAfter) {
+        m_hungUp = true;
         log(now, "hangup");
         return;
     }
-    if (options_.floodSeconds > 0.0 && !floodUsed_) {
-        floodUsed_ = true;
-        floodEnd_ = now + options_.floodSeconds;
-        line_.flood(now, *floodEnd_);
+    if (m_options.floodSeconds > 0.0 && !m_floodUsed) {
+        m_floodUsed = true;
+        m_floodEnd = now + m_options.floodSeconds;
+        m_line.flood(now, *m_floodEnd);
         log(now, "flood-start");
     }
 
     const Command command = parseCommand(line);
     switch (command.kind) {
     case CommandKind::Drive:
-        shield_ = command.arg != 0;
+        m_shield = command.arg != 0;
         break;
     case CommandKind::Select:
-        channel_ = command.arg;
+        m_channel = command.arg;
         break;
     case CommandKind::Measure:
         measure(now);
         break;
     case CommandKind::Unknown:
         // Bounded, so a chatty peer cannot fill a stderr pipe nobody reads.
-        if (++ignoredLines_ <= kIgnoredLinesReported)
-            sink_.complain("ignored line '" + escapeForLog(line) + "'"
-                           + (ignoredLines_ == kIgnoredLinesReported ? "; further ones only in the log" : ""));
+        if (++m_ignoredLines <= kIgnoredLinesReported)
+            m_sink.complain("ignored line '" + escapeForLog(line) + "'"
+                           + (m_ignoredLines == kIgnoredLinesReported ? "; further ones only in the log" : ""));
         break;
     }
-    if (options_.stallAfter && linesReceived_ >= *options_.stallAfter) {
-        stalled_ = true;
+    if (m_options.stallAfter && m_linesReceived >= *m_options.stallAfter) {
+        m_stalled = true;
         log(now, "stall");
     }
 }
 
 void FaultPolicy::measure(double now)
 {
-    ++measures_;
-    ReplyTag reply{channel_, model_.read(channel_, now - start_, shield_), {}};
-    if (options_.muteAfter == measures_)
+    ++m_measures;
+    ReplyTag reply{m_channel, m_model.read(m_channel, now - m_start, m_shield), {}};
+    if (m_options.muteAfter == m_measures)
         log(now, "mute");
-    if (options_.garbleAfter == measures_)
+    if (m_options.garbleAfter == m_measures)
         log(now, "garble");
-    const bool muted = options_.muteAfter && measures_ > *options_.muteAfter;
-    if (muted || options_.silent || floodEnd_ || (options_.drop != 0 && measures_ % options_.drop == 0)) {
+    const bool muted = m_options.muteAfter && m_measures > *m_options.muteAfter;
+    if (muted || m_options.silent || m_floodEnd || (m_options.drop != 0 && m_measures % m_options.drop == 0)) {
         logReply(now, "drop", reply);
         return;
     }
-    if (options_.garbleAfter && measures_ > *options_.garbleAfter)
+    if (m_options.garbleAfter && m_measures > *m_options.garbleAfter)
         reply.garbled = garble();
     std::string text = reply.garbled.empty() ? readingReply(reply.value) : reply.garbled;
-    const std::size_t garbage = measures_ % options_.garbageEvery == 0 ? options_.garbage : 0;
-    const double ready = now + seconds(options_.delayMs);
-    if (options_.splitMs >= 0) {
-        line_.send(ready, text.substr(0, kFirstPart), 0, std::nullopt);
-        line_.send(ready + seconds(options_.splitMs), text.substr(kFirstPart), garbage, reply);
+    const std::size_t garbage = m_measures % m_options.garbageEvery == 0 ? m_options.garbage : 0;
+    const double ready = now + seconds(m_options.delayMs);
+    if (m_options.splitMs >= 0) {
+        m_line.send(ready, text.substr(0, kFirstPart), 0, std::nullopt);
+        m_line.send(ready + seconds(m_options.splitMs), text.substr(kFirstPart), garbage, reply);
     } else {
-        line_.send(ready, std::move(text), garbage, reply);
+        m_line.send(ready, std::move(text), garbage, reply);
     }
 }
 
@@ -147,7 +147,7 @@ std::string FaultPolicy::garble()
 {
     std::string bytes;
     for (std::size_t i = 0; i < kGarbleSize; ++i) {
-        const int byte = garbleRandom_.between(0, 254);
+        const int byte = m_garbleRandom.between(0, 254);
         bytes += static_cast<char>(byte >= '>' ? byte + 1 : byte);
     }
     return bytes;
@@ -155,8 +155,8 @@ std::string FaultPolicy::garble()
 
 void FaultPolicy::endFlood(double now)
 {
-    if (floodEnd_ && now >= *floodEnd_) {
-        floodEnd_.reset();
+    if (m_floodEnd && now >= *m_floodEnd) {
+        m_floodEnd.reset();
         log(now, "flood-end");
     }
 }
@@ -164,19 +164,19 @@ void FaultPolicy::endFlood(double now)
 std::string_view FaultPolicy::output(double now)
 {
     endFlood(now);
-    if (hungUp_)
+    if (m_hungUp)
         return {};
-    if (!open_) {
-        for (const ReplyTag &reply : line_.skipDue(now))
+    if (!m_open) {
+        for (const ReplyTag &reply : m_line.skipDue(now))
             logReply(now, "drop", reply);
         return {};
     }
-    return line_.due(now);
+    return m_line.due(now);
 }
 
 void FaultPolicy::sent(std::size_t count, double now)
 {
-    for (const Taken &taken : line_.taken(count)) {
+    for (const Taken &taken : m_line.taken(count)) {
         if (taken.reply)
             logReply(now, "tx", *taken.reply);
         else
@@ -186,9 +186,9 @@ void FaultPolicy::sent(std::size_t count, double now)
 
 std::optional<double> FaultPolicy::nextWake() const
 {
-    const auto release = line_.nextRelease();
-    if (floodEnd_ && (!release || *floodEnd_ < *release))
-        return floodEnd_;
+    const auto release = m_line.nextRelease();
+    if (m_floodEnd && (!release || *m_floodEnd < *release))
+        return m_floodEnd;
     return release;
 }
 

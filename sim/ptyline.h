@@ -21,9 +21,9 @@ public:
     // false with a message in error.
     bool open(std::string &error);
 
-    const std::string &path() const { return path_; }
-    int master() const { return master_; }
-    int watch() const { return watch_; } // readable when changes() has news
+    const std::string &path() const { return m_path; }
+    int master() const { return m_master; }
+    int watch() const { return m_watch; } // readable when changes() has news
 
     std::vector<Change> changes();
 
@@ -40,11 +40,11 @@ public:
     void hangUp();
 
 private:
-    int master_ = -1;
-    int keeper_ = -1;
-    int watch_ = -1;
-    int users_ = 0;
-    std::string path_;
+    int m_master = -1;
+    int m_keeper = -1;
+    int m_watch = -1;
+    int m_users = 0;
+    std::string m_path;
 };
 
 } // namespace boardsim

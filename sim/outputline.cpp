@@ -1,4 +1,4 @@
-#include "output_line.h"
+#include "outputline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,22 +11,22 @@ constexpr std::size_t kDueCap = 4096;
 } // namespace
 
 OutputLine::OutputLine(double charSeconds, double latencySeconds, double origin, std::uint64_t seed)
-    : charSeconds_(charSeconds)
-    , latency_(latencySeconds)
-    , origin_(origin)
-    , random_(seed)
-    , wireFree_(origin)
-    , lastNow_(origin)
+    : m_charSeconds(charSeconds)
+    , m_latency(latencySeconds)
+    , m_origin(origin)
+    , m_random(seed)
+    , m_wireFree(origin)
+    , m_lastNow(origin)
 {
 }
 
 double OutputLine::releaseOf(const Piece &piece, std::uint64_t index) const
 {
-    const double done = piece.start + static_cast<double>(index + 1) * charSeconds_;
-    if (latency_ <= 0.0)
+    const double done = piece.start + static_cast<double>(index + 1) * m_charSeconds;
+    if (m_latency <= 0.0)
         return done;
     // The slack lets a byte that is done right on a tick leave with it.
-    return origin_ + std::ceil((done - origin_) / latency_ - 1e-9) * latency_;
+    return m_origin + std::ceil((done - m_origin) / m_latency - 1e-9) * m_latency;
 }
 
 void OutputLine::send(double ready, std::string text, std::size_t randomBytes, std::optional<ReplyTag> reply)
@@ -36,68 +36,68 @@ void OutputLine::send(double ready, std::string text, std::size_t randomBytes, s
     if (piece.count == 0)
         return;
     piece.text = std::move(text);
-    piece.start = std::max(ready, wireFree_);
+    piece.start = std::max(ready, m_wireFree);
     piece.reply = reply;
-    wireFree_ = piece.start + static_cast<double>(piece.count) * charSeconds_;
-    pieces_.push_back(std::move(piece));
+    m_wireFree = piece.start + static_cast<double>(piece.count) * m_charSeconds;
+    m_pieces.push_back(std::move(piece));
 }
 
 void OutputLine::flood(double from, double until)
 {
     Piece piece;
     piece.flood = true;
-    piece.start = std::max(from, wireFree_);
+    piece.start = std::max(from, m_wireFree);
     piece.until = until;
     if (piece.start >= until)
         return;
     if (!unbounded(piece)) {
-        piece.count = static_cast<std::uint64_t>((until - piece.start) / charSeconds_ + 1e-9);
+        piece.count = static_cast<std::uint64_t>((until - piece.start) / m_charSeconds + 1e-9);
         if (piece.count == 0)
             return;
     }
-    wireFree_ = std::max(wireFree_, until);
-    pieces_.push_back(std::move(piece));
+    m_wireFree = std::max(m_wireFree, until);
+    m_pieces.push_back(std::move(piece));
 }
 
 void OutputLine::release(double now, bool keep, std::vector<ReplyTag> &skipped)
 {
-    lastNow_ = std::max(lastNow_, now);
-    while (!pieces_.empty() && (!keep || due_.size() < kDueCap)) {
-        Piece &piece = pieces_.front();
+    m_lastNow = std::max(m_lastNow, now);
+    while (!m_pieces.empty() && (!keep || m_due.size() < kDueCap)) {
+        Piece &piece = m_pieces.front();
         if (unbounded(piece)) {
             if (now >= piece.until) {
-                pieces_.pop_front();
+                m_pieces.pop_front();
                 continue;
             }
             if (!keep || now < piece.start)
                 return;
-            const std::size_t before = due_.size();
-            while (due_.size() < kDueCap)
-                due_ += static_cast<char>(random_.byte());
-            released_ += due_.size() - before;
+            const std::size_t before = m_due.size();
+            while (m_due.size() < kDueCap)
+                m_due += static_cast<char>(m_random.byte());
+            m_released += m_due.size() - before;
             return;
         }
         if (releaseOf(piece, piece.next) > now)
             return;
         if (keep) {
             const bool random = piece.next >= piece.text.size();
-            const char byte = random ? static_cast<char>(random_.byte()) : piece.text[piece.next];
+            const char byte = random ? static_cast<char>(m_random.byte()) : piece.text[piece.next];
             if (random && !piece.flood)
                 piece.noise += byte;
-            due_ += byte;
-            ++released_;
+            m_due += byte;
+            ++m_released;
         }
         ++piece.next;
         if (piece.reply && piece.next == piece.text.size()) {
             if (keep)
-                marks_.push_back({released_, {piece.reply, {}}});
+                m_marks.push_back({m_released, {piece.reply, {}}});
             else
                 skipped.push_back(*piece.reply);
         }
         if (piece.next == piece.count) {
             if (!piece.noise.empty())
-                marks_.push_back({released_, {std::nullopt, std::move(piece.noise)}});
-            pieces_.pop_front();
+                m_marks.push_back({m_released, {std::nullopt, std::move(piece.noise)}});
+            m_pieces.pop_front();
         }
     }
 }
@@ -106,18 +106,18 @@ std::string_view OutputLine::due(double now)
 {
     std::vector<ReplyTag> none;
     release(now, true, none);
-    return due_;
+    return m_due;
 }
 
 std::vector<Taken> OutputLine::taken(std::size_t count)
 {
-    count = std::min(count, due_.size());
-    due_.erase(0, count);
-    taken_ += count;
+    count = std::min(count, m_due.size());
+    m_due.erase(0, count);
+    m_taken += count;
     std::vector<Taken> done;
-    while (!marks_.empty() && marks_.front().end <= taken_) {
-        done.push_back(std::move(marks_.front().what));
-        marks_.pop_front();
+    while (!m_marks.empty() && m_marks.front().end <= m_taken) {
+        done.push_back(std::move(m_marks.front().what));
+        m_marks.pop_front();
     }
     return done;
 }
@@ -132,17 +132,17 @@ std::vector<ReplyTag> OutputLine::skipDue(double now)
 std::vector<ReplyTag> OutputLine::dropQueued(double now)
 {
     std::vector<ReplyTag> lost;
-    for (const Mark &mark : marks_) {
+    for (const Mark &mark : m_marks) {
         if (mark.what.reply)
             lost.push_back(*mark.what.reply);
     }
-    marks_.clear();
-    due_.clear();
-    taken_ = released_;
+    m_marks.clear();
+    m_due.clear();
+    m_taken = m_released;
 
     std::deque<Piece> kept;
-    wireFree_ = now;
-    for (Piece &piece : pieces_) {
+    m_wireFree = now;
+    for (Piece &piece : m_pieces) {
         if (!piece.flood) {
             if (piece.reply && piece.next < piece.text.size())
                 lost.push_back(*piece.reply);
@@ -154,20 +154,20 @@ std::vector<ReplyTag> OutputLine::dropQueued(double now)
             if (piece.next == piece.count)
                 continue;
         }
-        wireFree_ = std::max(wireFree_, piece.until);
+        m_wireFree = std::max(m_wireFree, piece.until);
         kept.push_back(std::move(piece));
     }
-    pieces_ = std::move(kept);
+    m_pieces = std::move(kept);
     return lost;
 }
 
 std::optional<double> OutputLine::nextRelease() const
 {
-    if (pieces_.empty() || due_.size() >= kDueCap)
+    if (m_pieces.empty() || m_due.size() >= kDueCap)
         return std::nullopt;
-    const Piece &piece = pieces_.front();
+    const Piece &piece = m_pieces.front();
     if (unbounded(piece))
-        return piece.start > lastNow_ ? piece.start : piece.until;
+        return piece.start > m_lastNow ? piece.start : piece.until;
     return releaseOf(piece, piece.next);
 }
 

@@ -22,8 +22,8 @@ public:
         int ready[2];
         if (::pipe(ready) != 0)
             return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
+        m_pid = ::fork();
+        if (m_pid == 0) {
             // Only async-signal-safe calls from here on.
             const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
             if (fd >= 0 && exclusive)
@@ -35,26 +35,26 @@ public:
         }
         ::close(ready[1]);
         char ok = 0;
-        opened_ = ::read(ready[0], &ok, 1) == 1 && ok == '1';
+        m_opened = ::read(ready[0], &ok, 1) == 1 && ok == '1';
         ::close(ready[0]);
     }
 
     ~Opener() { kill(); }
 
-    bool opened() const { return opened_; }
+    bool opened() const { return m_opened; }
 
     void kill()
     {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
         }
-        pid_ = -1;
+        m_pid = -1;
     }
 
 private:
-    pid_t pid_ = -1;
-    bool opened_ = false;
+    pid_t m_pid = -1;
+    bool m_opened = false;
 };
 
 bool exclusive(int fd)
@@ -188,4 +188,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(TestBoardSimLine)
-#include "tst_boardsim_line.moc"
+#include "tst_boardsimline.moc"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "board_model.h"
+#include "boardmodel.h"
 #include "options.h"
-#include "output_line.h"
+#include "outputline.h"
 #include "protocol.h"
 #include "rng.h"
 
@@ -43,36 +43,36 @@ public:
     // When output() may have more, or a log line falls due.
     std::optional<double> nextWake() const;
 
-    bool reading() const { return !stalled_ && !hungUp_; }
-    bool stalled() const { return stalled_; }
-    bool hungUp() const { return hungUp_; }
+    bool reading() const { return !m_stalled && !m_hungUp; }
+    bool stalled() const { return m_stalled; }
+    bool hungUp() const { return m_hungUp; }
 
 private:
     void handleLine(const std::string &line, double now);
     void measure(double now);
     std::string garble();
     void endFlood(double now);
-    void log(double now, const std::string &text) { sink_.event(now, text); }
+    void log(double now, const std::string &text) { m_sink.event(now, text); }
     void logReply(double now, std::string_view what, const ReplyTag &reply);
 
-    const Options &options_;
-    Sink &sink_;
-    double start_;
-    BoardModel model_;
-    LineAssembler assembler_;
-    OutputLine line_;
-    Rng garbleRandom_;
+    const Options &m_options;
+    Sink &m_sink;
+    double m_start;
+    BoardModel m_model;
+    LineAssembler m_assembler;
+    OutputLine m_line;
+    Rng m_garbleRandom;
 
-    bool open_ = false;
-    bool hungUp_ = false;
-    bool stalled_ = false;
-    bool shield_ = false;
-    int channel_ = 0;
-    unsigned long linesReceived_ = 0;
-    unsigned long measures_ = 0;
-    unsigned long ignoredLines_ = 0;
-    bool floodUsed_ = false;
-    std::optional<double> floodEnd_;
+    bool m_open = false;
+    bool m_hungUp = false;
+    bool m_stalled = false;
+    bool m_shield = false;
+    int m_channel = 0;
+    unsigned long m_linesReceived = 0;
+    unsigned long m_measures = 0;
+    unsigned long m_ignoredLines = 0;
+    bool m_floodUsed = false;
+    std::optional<double> m_floodEnd;
 };
 
 } // namespace boardsim

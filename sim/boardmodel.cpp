@@ -1,4 +1,4 @@
-#include "board_model.h"
+#include "boardmodel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,13 +37,13 @@ std::string_view channelName(int channel)
 }
 
 BoardModel::BoardModel(std::uint64_t seed)
-    : noise_(seed ^ 0x6E6F697365ull)
+    : m_noise(seed ^ 0x6E6F697365ull)
 {
 }
 
 void BoardModel::fix(int channel, std::uint8_t value)
 {
-    fixed_.at(static_cast<std::size_t>(channel)) = value;
+    m_fixed.at(static_cast<std::size_t>(channel)) = value;
 }
 
 double BoardModel::level(int channel, double t, bool shield) const
@@ -65,9 +65,9 @@ double BoardModel::level(int channel, double t, bool shield) const
 
 std::uint8_t BoardModel::read(int channel, double t, bool shield)
 {
-    if (const auto &fixed = fixed_.at(static_cast<std::size_t>(channel)))
+    if (const auto &fixed = m_fixed.at(static_cast<std::size_t>(channel)))
         return *fixed;
-    const int noise = noise_.between(-1, 1) + noise_.between(-1, 1);
+    const int noise = m_noise.between(-1, 1) + m_noise.between(-1, 1);
     const double value = std::lround(level(channel, t, shield)) + noise;
     return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
 }

@@ -1,10 +1,12 @@
-// Any received burst: judged, decoded and told apart from other replies consistently;
-// and any line, cut into any pieces, framed into replies the same way.
+// Any line, cut into any pieces, framed into the replies a reader of the whole line
+// finds, each read from its places 4..5 alone.
+#include "wholeline.h"
 #include "wire/framing.h"
 #include "wire/protocol.h"
 
 #include <QByteArray>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +15,7 @@ namespace {
 void require(bool ok, const char *what)
 {
     if (!ok) {
-        std::fprintf(stderr, "fuzz_burst: %s\n", what);
+        std::fprintf(stderr, "fuzz_framing: %s\n", what);
         std::abort();
     }
 }
@@ -30,6 +32,11 @@ int expectedReading(const char *data, size_t size)
     digits[hex] = '\0';
     return hex == 0 ? 0 : int(std::strtol(digits, nullptr, 16));
 }
+
+bool twoHexDigits(const char *data, size_t size)
+{
+    return size >= 5 && std::isxdigit(quint8(data[3])) && std::isxdigit(quint8(data[4]));
+}
 } // namespace
 
 // The line in pieces whose sizes the input's first byte chooses: the replies and what
@@ -45,6 +52,12 @@ void checkFraming(const char *data, size_t size)
     for (qsizetype at = 0; at < line.size(); at += step)
         piecewise += pieces.take(line.sliced(at, qMin<qsizetype>(step, line.size() - at)));
     require(once.size() == piecewise.size() && whole.held() == pieces.held(), "framing depends on the pieces");
+    const QList<QByteArrayView> expected = repliesInLine(line);
+    require(once.size() == expected.size(), "not the replies a reader of the whole line finds");
+    for (qsizetype i = 0; i < once.size(); ++i)
+        require(once[i].reading == expectedReading(expected[i].data(), size_t(expected[i].size()))
+                    && once[i].wellFormed == twoHexDigits(expected[i].data(), size_t(expected[i].size())),
+                "a reply not read from its own places 4..5");
     for (qsizetype i = 0; i < once.size(); ++i)
         require(once[i].reading == piecewise[i].reading && once[i].wellFormed == piecewise[i].wellFormed,
                 "framing depends on the pieces");
@@ -64,12 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     require(reading >= 0 && reading <= 255, "reading outside 0..255");
     require(reading == expectedReading(data, size), "reading is not the hex value of places 4..5");
 
-    const bool reply = wire::isReadingReply(burst);
-    require(reply == (size >= 8 && data[7] == '>'), "reply not told by the eighth character");
-
-    const std::optional<int> judged = wire::judgeBurst(burst);
-    require(judged.has_value() == reply, "judgeBurst disagrees with isReadingReply");
-    require(!judged || *judged == reading, "judgeBurst disagrees with decodeReading");
+    require(wire::hasTwoHexDigits(burst) == twoHexDigits(data, size), "two digits not told by places 4..5");
 
     // Only places 4..5 count: change everything else and the reading stays.
     QByteArray other(data, qsizetype(size));

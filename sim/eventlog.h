@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fault_policy.h"
+#include "faultpolicy.h"
 
 #include <string>
 
@@ -22,8 +22,8 @@ public:
     void complain(std::string_view text) override;
 
 private:
-    int fd_ = -1;
-    bool owned_ = false;
+    int m_fd = -1;
+    bool m_owned = false;
 };
 
 } // namespace boardsim

@@ -32,8 +32,8 @@ public:
     std::uint8_t read(int channel, double t, bool shield);
 
 private:
-    std::array<std::optional<std::uint8_t>, kChannelCount> fixed_{};
-    Rng noise_;
+    std::array<std::optional<std::uint8_t>, kChannelCount> m_fixed{};
+    Rng m_noise;
 };
 
 } // namespace boardsim
