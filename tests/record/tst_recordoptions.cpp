@@ -32,8 +32,6 @@ class TestRecordOptions : public QObject {
 private slots:
     void parse_data();
     void parse();
-    void exitStatusByKind_data();
-    void exitStatusByKind();
 };
 
 void TestRecordOptions::parse_data()
@@ -100,29 +98,6 @@ void TestRecordOptions::parse()
         QCOMPARE(int(parsed.action), int(CommandLine::Action::Record));
         QCOMPARE(describe(parsed.options), outcome);
     }
-}
-
-void TestRecordOptions::exitStatusByKind_data()
-{
-    QTest::addColumn<Failure>("kind");
-    QTest::addColumn<int>("status"); // as scripts read it
-    QTest::newRow("no such device") << Failure::NotFound << 3;
-    QTest::newRow("not permitted") << Failure::NotPermitted << 3;
-    QTest::newRow("busy") << Failure::Busy << 3;
-    QTest::newRow("locked") << Failure::Locked << 3;
-    QTest::newRow("not serial") << Failure::NotSerial << 3;
-    QTest::newRow("lost") << Failure::Lost << 3;
-    QTest::newRow("stalled") << Failure::Stalled << 3;
-    QTest::newRow("board silent") << Failure::BoardSilent << 3;
-    QTest::newRow("board unreadable") << Failure::BoardUnreadable << 3;
-    QTest::newRow("other") << Failure::Other << 3;
-}
-
-void TestRecordOptions::exitStatusByKind()
-{
-    QFETCH(Failure, kind);
-    QFETCH(int, status);
-    QCOMPARE(int(exitStatusOf(kind)), status);
 }
 
 QTEST_GUILESS_MAIN(TestRecordOptions)
