@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <stdexcept>
@@ -76,8 +77,8 @@ public:
     QString portLabel() const;
     // What ports 1..count would open now, as the user is told.
     virtual QList<QString> portDescriptions(int count) const;
-    // The lock file this port holds while it is open; empty when it holds none.
-    QString lockFile() const { return m_lockFile; }
+    // The lock file this port holds under the device's own name while it is open; empty when it holds none.
+    QString lockFile() const { return m_lockFiles.value(0); }
 
 signals:
     void received();
@@ -120,8 +121,12 @@ private:
     CommError stalled() const;
     void shut();
     void throwIfFailed();
-    // Lock files: no live program may hold the device's; then ours is taken.
+    // Lock files: no live program may hold the device's, nor the name it was
+    // given; then ours are taken under both.
     void takeLockFile();
+    // Takes one lock file; false where this user may not make it.
+    bool writeLockFile(const QString &file);
+    [[noreturn]] void failNameTooLong();
     void clearLockFile(const QString &file);
     void releaseLockFile();
 
@@ -129,7 +134,7 @@ private:
     QString m_settingsText;
     CommSettings m_settings;
     QString m_device;
-    QString m_lockFile;
+    QStringList m_lockFiles; // the device's own name first, then the one it was given
     // While a call runs, the operation it names ("cannot write"), and the first failure in it.
     const char *m_operation = nullptr;
     std::optional<CommError> m_failure;

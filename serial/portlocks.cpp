@@ -22,34 +22,52 @@ void CommPort::takeLockFile()
     // Two paths to one adapter are one device: it is locked under its own name.
     const QString name = lockFileName(host->realDevice(m_device));
     if (name.isEmpty())
-        fail(Failure::Other, QString::fromLatin1(kOpening),
-             QStringLiteral("its path is too long for the lock file that keeps other programs off it "
-                            "(File name too long)"));
+        failNameTooLong();
     const QString ours = dir + u'/' + name;
-    // Programs that do not follow symbolic links lock the name they were given.
-    const QString given = lockFileName(m_device);
-    if (!given.isEmpty() && dir + u'/' + given != ours)
-        clearLockFile(dir + u'/' + given);
+    // Programs that do not follow symbolic links lock, and look for, the name they were given.
+    const QString givenName = lockFileName(m_device);
+    const QString given = givenName.isEmpty() || dir + u'/' + givenName == ours ? QString() : dir + u'/' + givenName;
     clearLockFile(ours);
-    const QByteArray content = formatLockFile(host->self(), host->process(host->self()).name);
+    if (!given.isEmpty())
+        clearLockFile(given);
+    if (!writeLockFile(ours) || given.isEmpty())
+        return;
+    try {
+        writeLockFile(given);
+    } catch (const CommError &) {
+        releaseLockFile();
+        throw;
+    }
+}
+
+bool CommPort::writeLockFile(const QString &file)
+{
+    LockHost &host = *lockHost();
+    const QByteArray content = formatLockFile(host.self(), host.process(host.self()).name);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        switch (host->create(ours, content)) {
+        switch (host.create(file, content)) {
         case LockHost::Write::Written:
-            m_lockFile = ours;
-            return;
+            m_lockFiles << file;
+            return true;
         case LockHost::Write::Exists:
             // Another program took it just now.
-            clearLockFile(ours);
+            clearLockFile(file);
             break;
         case LockHost::Write::NotAllowed:
             // The lock on the open device alone keeps the others off.
-            return;
+            return false;
         case LockHost::Write::NameTooLong:
-            fail(Failure::Other, QString::fromLatin1(kOpening),
-                 QStringLiteral("its path is too long for the lock file that keeps other programs off it "
-                                "(File name too long)"));
+            failNameTooLong();
         }
     }
+    return false;
+}
+
+void CommPort::failNameTooLong()
+{
+    fail(Failure::Other, QString::fromLatin1(kOpening),
+         QStringLiteral("its path is too long for the lock file that keeps other programs off it "
+                        "(File name too long)"));
 }
 
 // Returns when the file holds the device for nobody (any more); else fails naming who has it.
@@ -81,14 +99,16 @@ void CommPort::clearLockFile(const QString &file)
 
 void CommPort::releaseLockFile()
 {
-    const QString file = std::exchange(m_lockFile, QString());
+    const QStringList files = std::exchange(m_lockFiles, {});
     LockHost *host = lockHost();
-    if (file.isEmpty() || !host)
+    if (!host)
         return;
     // Only while it is still ours.
-    const std::optional<QByteArray> content = host->read(file);
-    if (content && parseLockFile(*content).pid == host->self())
-        host->remove(file);
+    for (const QString &file : files) {
+        const std::optional<QByteArray> content = host->read(file);
+        if (content && parseLockFile(*content).pid == host->self())
+            host->remove(file);
+    }
 }
 
 QString CommPort::lockHolder() const

@@ -173,15 +173,18 @@ print(os.getpid(), child, flush=True)
 void TestNeighbours::locksWhileRunning_data()
 {
     QTest::addColumn<Kind>("kind");
-    QTest::newRow("minicom") << Kind::Minicom;
-    QTest::newRow("picocom") << Kind::Picocom;
-    QTest::newRow("python flock") << Kind::Python;
-    QTest::newRow("second Orvane") << Kind::Orvane;
+    QTest::addColumn<bool>("onLink"); // the neighbour is given the panel's link, which it does not follow
+    QTest::newRow("minicom") << Kind::Minicom << false;
+    QTest::newRow("minicom on the link") << Kind::Minicom << true;
+    QTest::newRow("picocom") << Kind::Picocom << false;
+    QTest::newRow("python flock") << Kind::Python << false;
+    QTest::newRow("second Orvane") << Kind::Orvane << false;
 }
 
 void TestNeighbours::locksWhileRunning()
 {
     QFETCH(Kind, kind);
+    QFETCH(bool, onLink);
     Board board;
     SimProcess &sim = board.sim;
     const QString &link = board.link;
@@ -189,12 +192,15 @@ void TestNeighbours::locksWhileRunning()
     LivePanel panel(link);
     panel.p().Start->click();
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 1, 5000);
-    // Both locks, under the device's own name.
+    // Both locks, under the device's own name, and the lock file under the link's too.
     const qint64 self = QCoreApplication::applicationPid();
+    const QString linkLock = QFileInfo(lockPath).path() + u'/' + lockFileName(link);
     QCOMPARE(contents(lockPath), formatLockFile(self, processName(self)));
+    QCOMPARE(contents(linkLock), formatLockFile(self, processName(self)));
     QCOMPARE(flockHolderOf(sim.device()).value_or(-1), self);
 
-    Neighbour refused(kind, sim.device(), QCoreApplication::applicationFilePath());
+    const QString neighbourDevice = onLink ? link : sim.device();
+    Neighbour refused(kind, neighbourDevice, QCoreApplication::applicationFilePath());
     QCOMPARE(refused.waitForVerdict(), Verdict::Refused);
     QVERIFY(panel.reports.isEmpty());
     QVERIFY(panel.p().Halt->isEnabled());
@@ -202,9 +208,10 @@ void TestNeighbours::locksWhileRunning()
 
     panel.p().Halt->click();
     QVERIFY(contents(lockPath).isNull());
+    QVERIFY(contents(linkLock).isNull());
     QVERIFY(!flockHolderOf(sim.device()));
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("closed")) >= 1, 5000);
-    Neighbour after(kind, sim.device(), QCoreApplication::applicationFilePath());
+    Neighbour after(kind, neighbourDevice, QCoreApplication::applicationFilePath());
     QCOMPARE(after.waitForVerdict(), Verdict::Holds);
     QVERIFY(after.quit());
 }

@@ -21,6 +21,8 @@ private slots:
     void deviceLocks_data();
     void deviceLocks();
     void ownLockComesAndGoes();
+    void ownLocksThroughALink_data();
+    void ownLocksThroughALink();
 };
 
 void TestPortLocks::lockFiles_data()
@@ -172,6 +174,50 @@ void TestPortLocks::ownLockComesAndGoes()
     host.files.insert(kLock, "      5555\n");
     port.close();
     QCOMPARE(host.files.value(kLock), QByteArray("      5555\n"));
+}
+
+void TestPortLocks::ownLocksThroughALink_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QStringList>("files"); // ours while open
+    QTest::newRow("the device itself") << "/dev/fake1" << QStringList{kLock};
+    QTest::newRow("a link under /dev")
+        << "/dev/serial/by-id/usb-board" << QStringList{kLock, "/run/lock/LCK..serial_by-id_usb-board"};
+    QTest::newRow("a link elsewhere") << "/tmp/board" << QStringList{kLock, "/run/lock/LCK..board"};
+    QTest::newRow("a link too long to name a lock file") << "/tmp/" + QString(300, u'b') << QStringList{kLock};
+}
+
+// Reached through a link, the port is locked under both names: a program that
+// does not follow links, given the same link, looks for the lock under it.
+void TestPortLocks::ownLocksThroughALink()
+{
+    QFETCH(QString, given);
+    QFETCH(QStringList, files);
+    FakeLockHost host;
+    host.running.insert(host.pid, QStringLiteral("orvane"));
+    host.links.insert(given, QStringLiteral("/dev/fake1"));
+    FakeCommPort port;
+    port.locks = &host;
+    port.devices.insert(1, given);
+    port.open();
+    QStringList sorted = files;
+    sorted.sort();
+    QCOMPARE(host.files.keys(), sorted);
+    for (const QString &file : files)
+        QCOMPARE(host.files.value(file), QByteArray("      4000 orvane\n"));
+    QCOMPARE(port.lockFile(), kLock);
+    port.close();
+    QVERIFY(host.files.isEmpty());
+
+    // A second program on the same link is refused, whichever name it checks first.
+    FakeCommPort second;
+    second.locks = &host;
+    second.devices.insert(1, given);
+    port.open();
+    const Caught refused = openFailure(second);
+    QCOMPARE(refused.kind, Failure::Locked);
+    QVERIFY(!second.isOpen());
+    QCOMPARE(host.files.size(), files.size());
 }
 
 QTEST_GUILESS_MAIN(TestPortLocks)
