@@ -91,7 +91,7 @@ void TestEndToEnd::hangUpStopsTheRunOnce()
 {
     // Through a link of its own: the pseudo-terminal's number may go to another test's line.
     QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("board"));
+    const QString link = SimProcess::linkIn(dir);
     SimProcess sim(fixedValues() << QStringLiteral("--hangup-after") << QStringLiteral("6")
                                  << QStringLiteral("--link") << link);
     LivePanel panel(link);

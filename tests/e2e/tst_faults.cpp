@@ -114,7 +114,7 @@ void TestFaults::vanishesWhileIdle()
     // Through a link of its own, which goes with the board: the pseudo-terminal's
     // number may soon be another test's line.
     QTemporaryDir dir;
-    const QString device = dir.filePath(QStringLiteral("board"));
+    const QString device = SimProcess::linkIn(dir);
     auto sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--link"), device});
     LivePanel panel(device);
     panel.p().Start->click();

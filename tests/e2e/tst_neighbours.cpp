@@ -25,11 +25,11 @@ using Verdict = Neighbour::Verdict;
 
 namespace {
 
-// A test run by a normal user cannot add names to /dev, so the line gets its
+// A test run by a normal user cannot add names to /dev, so the line gets a
 // ttyUSB name as a link in a folder of the test's own.
 QString publish(const QTemporaryDir &dir, const QString &device)
 {
-    const QString link = dir.filePath(QStringLiteral("ttyUSB0"));
+    const QString link = SimProcess::linkIn(dir, QStringLiteral("ttyUSB"));
     return QFile::link(device, link) ? link : QString();
 }
 
@@ -61,11 +61,24 @@ void clearStaleLock(const QString &path)
         QFile::remove(path);
 }
 
-// The simulated board under a ttyUSB link, with nothing left over on its lock file.
+// The lock file under a link's own name, which programs that do not follow links look for.
+QString linkLockFor(const QString &link)
+{
+    return QFileInfo(QStringLiteral("/var/lock")).canonicalFilePath() + u'/' + lockFileName(link);
+}
+
+// The simulated board under a ttyUSB link, with nothing left over on its lock
+// files, before or after: a lock left in the shared folder by a process that
+// has ended cannot be removed by the next user who runs the tests.
 struct Board {
     Board() { clearStaleLock(lockPath); }
+    ~Board()
+    {
+        clearStaleLock(lockPath);
+        clearStaleLock(linkLockFor(link));
+    }
     QTemporaryDir dir;
-    QString link = dir.filePath(QStringLiteral("ttyUSB0"));
+    QString link = SimProcess::linkIn(dir, QStringLiteral("ttyUSB"));
     SimProcess sim{QStringList{QStringLiteral("--link"), link}};
     QString lockPath = lockFileFor(sim.device());
 };
@@ -194,7 +207,7 @@ void TestNeighbours::locksWhileRunning()
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("tx ")) >= 1, 5000);
     // Both locks, under the device's own name, and the lock file under the link's too.
     const qint64 self = QCoreApplication::applicationPid();
-    const QString linkLock = QFileInfo(lockPath).path() + u'/' + lockFileName(link);
+    const QString linkLock = linkLockFor(link);
     QCOMPARE(contents(lockPath), formatLockFile(self, processName(self)));
     QCOMPARE(contents(linkLock), formatLockFile(self, processName(self)));
     QCOMPARE(flockHolderOf(sim.device()).value_or(-1), self);
@@ -235,6 +248,7 @@ void TestNeighbours::killedPanel()
     const qint64 killedPid = killed.pid();
     killed.kill();
     QCOMPARE(parseLockFile(contents(lockPath)).pid, killedPid);
+    QCOMPARE(parseLockFile(contents(linkLockFor(link))).pid, killedPid);
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("closed")) >= 1, 5000);
 
     if (byMinicom) {

@@ -117,7 +117,7 @@ void TestQuietBoard::goesAway()
     QFETCH(bool, killed);
     // Through a link of its own: the pseudo-terminal's number may go to another test's line.
     QTemporaryDir dir;
-    const QString link = dir.filePath(QStringLiteral("board"));
+    const QString link = SimProcess::linkIn(dir);
     QStringList args = steadyBoard() << QStringLiteral("--link") << link;
     if (!killed)
         args << QStringLiteral("--hangup-after") << QStringLiteral("12");

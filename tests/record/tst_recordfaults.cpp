@@ -109,7 +109,7 @@ void TestRecordFaults::portOrBoardFails()
     // Through a link of its own, which goes with the board: the pseudo-terminal's
     // number may soon be another test's line.
     QTemporaryDir dir;
-    const QString link = dir.filePath("board");
+    const QString link = SimProcess::linkIn(dir);
     QStringList simArgs{"--link", link};
     if (kind.startsWith("--"))
         simArgs << kind;

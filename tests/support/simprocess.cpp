@@ -4,6 +4,7 @@
 #include "procstats.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 
@@ -19,6 +20,11 @@ QStringList SimProcess::fixedValues()
     for (int c = 0; c < 18; ++c)
         args << QStringLiteral("--value") << QStringLiteral("%1=%2").arg(c).arg(fixedValue(c));
     return args;
+}
+
+QString SimProcess::linkIn(const QTemporaryDir &dir, const QString &stem)
+{
+    return dir.filePath(stem + u'-' + QFileInfo(dir.path()).fileName());
 }
 
 SimProcess::SimProcess(QStringList args, const QString &log)

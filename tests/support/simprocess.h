@@ -21,6 +21,9 @@ public:
     // each reading shows whose reply it was: the value, and the options.
     static int fixedValue(int channel) { return 10 * channel + 5; }
     static QStringList fixedValues();
+    // A path in `dir` for the board's link, named apart from every other test's:
+    // a link's lock file goes by its last name alone.
+    static QString linkIn(const QTemporaryDir &dir, const QString &stem = QStringLiteral("board"));
 
     // The log goes to `log` ("-": the simulator's standard output), else to a temporary file.
     explicit SimProcess(QStringList args, const QString &log = {});
