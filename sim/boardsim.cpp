@@ -169,6 +169,18 @@ private:
     double m_lastFill = 0.0;
 };
 
+// The adapter's time away; false when a signal ends the simulator meanwhile.
+bool waitOut(int wakeRead, double seconds)
+{
+    const double until = monotonicNow() + seconds;
+    for (double left = seconds; !g_stop && left > 0.0; left = until - monotonicNow()) {
+        timespec timeout{static_cast<time_t>(left), static_cast<long>(std::fmod(left, 1.0) * 1e9)};
+        pollfd fd{wakeRead, POLLIN, 0};
+        ::ppoll(&fd, 1, &timeout, nullptr);
+    }
+    return !g_stop;
+}
+
 bool catchSignals(int wake[2])
 {
     if (::pipe(wake) != 0 || !setNonBlocking(wake[0]) || !setNonBlocking(wake[1]))
@@ -210,22 +222,33 @@ int main(int argc, char **argv)
         complain("--log: cannot open '" + options.logPath + "': " + std::strerror(errno));
         return 1;
     }
-    PtyLine line;
-    std::string error;
-    if (!line.open(error)) {
-        complain(error);
-        return 1;
-    }
-
-    // Full before anyone can open it; the loop tops it up from its first turn.
-    if (options.stallAfter == 0u)
-        line.fill();
     Link link;
-    if (!options.linkPath.empty() && !link.publish(options.linkPath, line.path()))
-        return 1;
-    writeAll(STDOUT_FILENO, line.path() + "\n");
+    for (bool replugged = false;; replugged = true) {
+        if (replugged && !waitOut(wake[0], options.replugSeconds))
+            return 0;
+        PtyLine line;
+        std::string error;
+        if (!line.open(error)) {
+            complain(error);
+            return 1;
+        }
+        // Full before anyone can open it; the loop tops it up from its first turn.
+        if (options.stallAfter == 0u)
+            line.fill();
+        if (!options.linkPath.empty() && !link.publish(options.linkPath, line.path()))
+            return 1;
+        writeAll(STDOUT_FILENO, line.path() + "\n");
+        const double start = monotonicNow();
+        if (replugged)
+            log.event(start, "replug " + line.path());
 
-    FaultPolicy policy(options, monotonicNow(), log);
-    Loop loop(line, policy);
-    return loop.run(wake[0]) ? 0 : 1;
+        FaultPolicy policy(options, start, log);
+        Loop loop(line, policy);
+        if (!loop.run(wake[0]))
+            return 1;
+        if (g_stop || !policy.hungUp() || options.replugSeconds <= 0.0)
+            return 0;
+        // The device's name goes with the adapter.
+        link.remove();
+    }
 }

@@ -94,7 +94,7 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
         static constexpr std::string_view kWithArgument[] = {
             "--link", "--log", "--delay", "--split", "--drop", "--garbage", "--garbage-every",
             "--hangup-after", "--stall-after", "--mute-after",
-            "--garble-after", "--line-rate", "--latency", "--flood", "--value", "--seed",
+            "--garble-after", "--line-rate", "--latency", "--flood", "--replug-after", "--value", "--seed",
         };
         bool known = false;
         for (const auto option : kWithArgument)
@@ -149,11 +149,11 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
         } else if (name == "--garbage") {
             if (!whole(o.garbage, 0u, 65536u))
                 return bad("a byte count 0..65536");
-        } else if (name == "--flood") {
+        } else if (name == "--flood" || name == "--replug-after") {
             const auto seconds = parseSeconds(arg);
             if (!seconds)
                 return bad("seconds, more than 0 and at most 3600");
-            o.floodSeconds = *seconds;
+            (name == "--flood" ? o.floodSeconds : o.replugSeconds) = *seconds;
         } else if (name == "--value") {
             if (!applyValue(arg, o))
                 return bad("CH=V with CH 0..17 or 'all' and V 0..255 or 0x00..0xFF");
@@ -162,6 +162,8 @@ ParsedArgs parseArgs(const std::vector<std::string> &args)
                 return bad("an unsigned 64-bit number");
         }
     }
+    if (o.replugSeconds > 0.0 && o.hangupAfter == 0)
+        return fail("--replug-after: needs --hangup-after, which says when the line goes");
     return result;
 }
 
@@ -210,7 +212,12 @@ Options:
   --split MS        send each answer as 4 bytes, then the other 4 MS ms after
                     the first 4 (0..60000)
   --hangup-after N  on the N-th command line received, close the line without
-                    answering it and exit 0
+                    answering it and exit 0, as an adapter pulled out
+  --replug-after SECONDS
+                    with --hangup-after: instead of exiting, come back SECONDS
+                    (decimal, up to 3600) after each hang-up as a new
+                    pseudo-terminal, its path printed on stdout and the --link
+                    pointed at it, and hang up again N command lines later
   --stall-after N   once N command lines are received (0: before the panel
                     opens the line), stop reading the line for good and keep
                     it full, so that the panel's writes find no room; answers
@@ -247,6 +254,7 @@ Options:
                       overflow     line over 256 bytes without CR discarded
                       stall        --stall-after began
                       flood-start, flood-end, hangup
+                      replug PATH  --replug-after brought the line back
   -h, --help        show this help and exit
 
 Delayed, split, padded and garbled answers and the flood are paced by

@@ -22,6 +22,7 @@ struct Options
     unsigned garbage = 0;
     unsigned garbageEvery = 1;
     unsigned hangupAfter = 0; // 0: never
+    double replugSeconds = 0.0; // 0: a hang-up ends the simulator
     std::optional<unsigned> stallAfter;
     std::optional<unsigned> muteAfter;   // "x" answered before the board stops answering
     std::optional<unsigned> garbleAfter; // "x" answered before answers turn to garble

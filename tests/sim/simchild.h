@@ -58,9 +58,10 @@ public:
         m_fd = -1;
     }
 
-    bool openDevice()
+    // The simulator's first device, unless another path is named.
+    bool openDevice(const QString &path = {})
     {
-        m_fd = ::open(QFile::encodeName(device()).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        m_fd = ::open(QFile::encodeName(path.isEmpty() ? device() : path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         termios tio{};
         if (m_fd < 0 || tcgetattr(m_fd, &tio) != 0)
             return false;

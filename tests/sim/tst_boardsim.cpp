@@ -1,6 +1,7 @@
 #include "boardmodel.h"
 #include "simchild.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -195,6 +196,7 @@ private slots:
             {"--flood", "soon"}, {"--value", "18=1"}, {"--value", "3=0xZZ"}, {"--silent=yes"},
             {"--bogus"}, {"stray"}, {"--line-rate", "49"}, {"--latency=-1"}, {"--stall-after", "soon"},
             {"--mute-after"}, {"--mute-after", "-1"}, {"--garble-after", "1000001"}, {"--garble-after=2x"},
+            {"--replug-after", "0", "--hangup-after", "1"}, {"--replug-after", "1"},
         };
         for (const QStringList &args : bad)
             QTest::addRow("%s", qPrintable(args.join(' '))) << args << 2 << args[0].section('=', 0, 0);
@@ -253,6 +255,47 @@ private slots:
         QCOMPARE(sim.stop(signal), 0);
         struct stat st{};
         QVERIFY(::lstat(native.constData(), &st) != 0 && errno == ENOENT);
+    }
+
+    void replug_data()
+    {
+        QTest::addColumn<bool>("comesBack"); // else a signal ends it while it is away
+        QTest::newRow("comes back under a new name") << true;
+        QTest::newRow("signal while away") << false;
+    }
+
+    // Pulled out and plugged in again: the old line hangs up, a new one appears
+    // behind the same link while the old one is still held open, and serves.
+    void replug()
+    {
+        QFETCH(bool, comesBack);
+        QTemporaryDir dir;
+        const QString link = dir.filePath("board");
+        Sim sim({"--link", link, "--value", "5=0x9C", "--hangup-after", "3", "--replug-after",
+                 comesBack ? "0.3" : "30"});
+        QVERIFY(sim.openDevice(link));
+        QVERIFY(sim.send("s 5\rx\r"));
+        QCOMPARE(sim.read(8, 2000), replyFor(0x9C));
+        QVERIFY(sim.send("x\r"));
+        QCOMPARE(sim.read(8, 500), QByteArray()); // hung up, not answered
+        QVERIFY(sim.waitForEvent("hangup"));
+        if (!comesBack) {
+            QCOMPARE(sim.stop(SIGTERM), 0);
+            QVERIFY(!QFileInfo::exists(link) && !QFileInfo(link).isSymLink());
+            return;
+        }
+        QVERIFY(sim.process().waitForReadyRead(3000) || sim.process().canReadLine());
+        const QString second = QString::fromLocal8Bit(sim.process().readLine()).trimmed();
+        QVERIFY(second.startsWith("/dev/pts/") && second != sim.device());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), second);
+        QVERIFY(sim.waitForEvent("replug " + second));
+        sim.closeDevice();
+        QVERIFY(sim.openDevice(link));
+        QVERIFY(sim.send("s 5\rx\r"));
+        QCOMPARE(sim.read(8, 2000), replyFor(0x9C));
+        QCOMPARE(sim.stop(), 0);
+        QCOMPARE(sim.texts().mid(4, 7), QStringList({"rx x", "hangup", "replug " + second, "opened", "rx s 5",
+                                                      "rx x", "tx 5 9C"}));
     }
 };
 
