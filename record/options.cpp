@@ -18,7 +18,8 @@ command to the board, the channel's name as the panel shows it, and the reading
 
 Exit status: 0 when the recording ended as asked (its time, its sweeps, or
 SIGINT, SIGTERM or SIGHUP); 2 when the command line was refused; 3 when the port
-or the board failed; 4 when the output could not be made or written.
+or the board failed (with --reconnect: when the adapter did not come back in
+time); 4 when the output could not be made or written.
 )";
 
 struct Parser {
@@ -53,6 +54,18 @@ struct Parser {
     QCommandLineOption force{QStringLiteral("force"), QStringLiteral("Overwrite FILE if it exists.")};
     QCommandLineOption quiet{QStringLiteral("quiet"),
                              QStringLiteral("No progress line on a terminal.")};
+    QCommandLineOption reconnect{QStringLiteral("reconnect"),
+                                 QStringLiteral("When the connection is lost, wait for the same adapter "
+                                                "to come back and go on recording into the same output. "
+                                                "The same adapter: the same USB serial number, vendor and "
+                                                "product; without a serial number, the same "
+                                                "/dev/serial/by-id or by-path name; else the same path, "
+                                                "a symbolic link followed again.")};
+    QCommandLineOption reconnectTimeout{QStringLiteral("reconnect-timeout"),
+                                        QStringLiteral("With --reconnect: end with status 3 when the "
+                                                       "adapter has not come back in S seconds (default: "
+                                                       "wait as long as the recording lasts)."),
+                                        QStringLiteral("S")};
 
     Parser()
     {
@@ -61,7 +74,8 @@ struct Parser {
                            "scanning as the panel's Run does, one channel every 100 ms."));
         qt.addHelpOption();
         qt.addVersionOption();
-        qt.addOptions({port, device, channels, shield, seconds, sweeps, output, force, quiet});
+        qt.addOptions({port, device, channels, shield, seconds, sweeps, output, force, quiet, reconnect,
+                       reconnectTimeout});
     }
 };
 
@@ -118,13 +132,21 @@ CommandLine parseCommandLine(const QStringList &arguments, bool stdoutIsTerminal
             return refuse(QStringLiteral("--shield: expected on or off, got '%1'").arg(mode));
         o.shieldMode = mode == u"on" ? 0 : 1;
     }
-    if (p.qt.isSet(p.seconds)) {
-        const double s = p.qt.value(p.seconds).toDouble(&ok);
+    for (const auto &[option, target] : {std::pair{&p.seconds, &o.seconds},
+                                         std::pair{&p.reconnectTimeout, &o.reconnectTimeout}}) {
+        if (!p.qt.isSet(*option))
+            continue;
+        const double s = p.qt.value(*option).toDouble(&ok);
         if (!ok || !(s > 0) || s > kMostSeconds)
-            return refuse(QStringLiteral("--seconds: expected seconds, more than 0 and at most %1, "
-                                         "got '%2'").arg(kMostSeconds, 0, 'g', 9).arg(p.qt.value(p.seconds)));
-        o.seconds = s;
+            return refuse(QStringLiteral("--%1: expected seconds, more than 0 and at most %2, got '%3'")
+                              .arg(option->names().first())
+                              .arg(kMostSeconds, 0, 'g', 9)
+                              .arg(p.qt.value(*option)));
+        *target = s;
     }
+    o.reconnect = p.qt.isSet(p.reconnect);
+    if (o.reconnectTimeout && !o.reconnect)
+        return refuse(QStringLiteral("--reconnect-timeout needs --reconnect"));
     if (p.qt.isSet(p.sweeps)) {
         o.sweeps = p.qt.value(p.sweeps).toLongLong(&ok);
         if (!ok || *o.sweeps < 1)

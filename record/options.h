@@ -29,6 +29,8 @@ struct RecordOptions {
     QString output;                    // empty: standard output
     bool force = false;
     bool quiet = false;
+    bool reconnect = false;                  // wait for a lost adapter to come back
+    std::optional<double> reconnectTimeout; // how long, at most
 };
 
 struct CommandLine {

@@ -16,13 +16,14 @@ void Progress::refresh()
     const Count c = m_count();
     const qint64 s = c.elapsedMs / 1000;
     const double rate = c.elapsedMs > 0 ? c.readings * 1000.0 / c.elapsedMs : 0.0;
-    const QString line = QStringLiteral("\r%1:%2:%3  %4 readings  %5/s  %6\x1b[K")
+    const QString pace = c.away ? QStringLiteral("waiting for the adapter")
+                                : QStringLiteral("%1/s").arg(rate, 0, 'f', 1);
+    const QString line = QStringLiteral("\r%1:%2:%3  %4 readings  %5  %6\x1b[K")
                              .arg(s / 3600)
                              .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
                              .arg(s % 60, 2, 10, QLatin1Char('0'))
                              .arg(c.readings)
-                             .arg(rate, 0, 'f', 1)
-                             .arg(m_target);
+                             .arg(pace, m_target);
     std::fputs(line.toLocal8Bit().constData(), stderr);
 }
 

@@ -7,12 +7,14 @@
 #include <functional>
 
 // One status line on a terminal, rewritten at most four times a second:
-// elapsed time, readings written, readings a second, where they go.
+// elapsed time, readings written, readings a second (or that the adapter is
+// awaited), where they go.
 class Progress : public QObject {
 public:
     struct Count {
         qint64 elapsedMs = 0;
         qint64 readings = 0;
+        bool away = false; // waiting for the adapter to come back
     };
     // Shows nothing unless `shown`. `count` is asked at each refresh.
     Progress(bool shown, const QString &target, std::function<Count()> count, QObject *parent = nullptr);

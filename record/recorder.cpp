@@ -1,6 +1,7 @@
 #include "record/recorder.h"
 
 #include "serial/systemport.h"
+#include "record/adapterwait.h"
 #include "record/csv.h"
 #include "record/periodicsync.h"
 #include "record/progress.h"
@@ -10,28 +11,38 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
-// The ports as the panel sees them; --device names what the chosen port opens.
-PortSource portsFor(const RecordOptions &options)
+// The ports as the panel sees them; --device names what the chosen port opens,
+// and an adapter back under another name is opened where it is now.
+PortSource portsFor(const RecordOptions &options, std::shared_ptr<const QString> reopenAt)
 {
     PortSource source = PortSource::system();
-    if (options.device.isEmpty())
-        return source;
     const QString variable = QStringLiteral("ORVANE_COM%1").arg(options.port);
-    source.env = [variable, device = options.device, env = source.env](const QString &name) {
-        return name == variable ? device : env(name);
+    source.env = [variable, device = options.device, reopenAt, env = source.env](const QString &name) {
+        if (name != variable)
+            return env(name);
+        if (!reopenAt->isEmpty())
+            return *reopenAt;
+        return device.isEmpty() ? env(name) : device;
     };
     return source;
 }
 
-ScanEngine *makeEngine(Startup &state, const RecordOptions &options, ScanEngine::Chosen chosen, QObject *parent)
+ScanEngine *makeEngine(Startup &state, const PortSource &ports, ScanEngine::Chosen chosen, QObject *parent)
 {
-    return new ScanEngine(state, new SystemCommPort(portsFor(options)), makePreciseWake().release(),
-                          std::move(chosen), parent);
+    return new ScanEngine(state, new SystemCommPort(ports), makePreciseWake().release(), std::move(chosen),
+                          parent);
+}
+
+bool waitsForAdapter(Failure kind, bool resumed)
+{
+    // A board that does not answer on an adapter just back may be one that came back half plugged.
+    return kind == Failure::Lost || (resumed && (kind == Failure::BoardSilent || kind == Failure::BoardUnreadable));
 }
 
 int highest(const ChannelSet &channels)
@@ -58,15 +69,23 @@ void tell(const QString &message)
 }
 } // namespace
 
-Recorder::Recorder(const RecordOptions &options, QObject *parent)
-    : QObject(parent), m_options(options),
-      m_engine(makeEngine(m_state, options, [this] { return m_options.channels; }, this))
+Recorder::Recorder(const RecordOptions &options, QObject *parent) : QObject(parent), m_options(options)
 {
+    const PortSource ports = portsFor(options, m_reopenAt);
+    m_engine = makeEngine(m_state, ports, [this] { return m_options.channels; }, this);
+    if (options.reconnect)
+        m_wait = new AdapterWait(ports.ports, [this](const QString &device) { reopen(device); }, this);
     m_state.PortIdx = qint16(options.port - 1);
     m_state.ShldMode = options.shieldMode;
     connect(m_engine, &ScanEngine::reading, this, &Recorder::onReading);
-    connect(m_engine, &ScanEngine::failed, this,
-            [this](Failure kind, const QString &text) { finish(exitStatusOf(kind), text); });
+    connect(m_engine, &ScanEngine::failed, this, &Recorder::onFailed);
+    m_giveUp.setSingleShot(true);
+    connect(&m_giveUp, &QTimer::timeout, this, [this] {
+        finish(kPortFailure, QStringLiteral("Com%1: the adapter did not come back in %2 s (%3)")
+                                 .arg(m_options.port)
+                                 .arg(*m_options.reconnectTimeout)
+                                 .arg(m_adapter.describe()));
+    });
     m_end.setTimerType(Qt::PreciseTimer);
     m_end.setSingleShot(true);
     connect(&m_end, &QTimer::timeout, this, [this] {
@@ -100,7 +119,7 @@ bool Recorder::start()
     }
     const bool shown = !m_options.quiet && ::isatty(STDERR_FILENO);
     const auto count = [this] {
-        return Progress::Count{m_clock.isValid() ? m_clock.elapsed() : 0, m_readings};
+        return Progress::Count{m_clock.isValid() ? m_clock.elapsed() : 0, m_readings, m_phase != Phase::Recording};
     };
     m_progress = new Progress(shown, m_file->name(), count, this);
     // A port that cannot be opened has been told through failed() already.
@@ -108,6 +127,10 @@ bool Recorder::start()
         return false;
     // The shield-driver command has just gone out, after the opening, which may take long.
     m_clock.start();
+    if (m_wait) {
+        const QString device = m_engine->OrvaneCom->device();
+        m_adapter = identifyAdapter(device, QFileInfo(device).canonicalFilePath(), PortSource::system().ports());
+    }
     if (m_options.seconds)
         m_end.start(0);
     return true;
@@ -138,6 +161,49 @@ void Recorder::onReading(qint16 channel, int value)
         finish(kRecorded);
 }
 
+void Recorder::onFailed(Failure kind, const QString &text)
+{
+    if (m_phase == Phase::Reopening)
+        return; // reopen() goes on waiting
+    if (!m_wait || !waitsForAdapter(kind, m_resumed)) {
+        finish(exitStatusOf(kind), text);
+        return;
+    }
+    awaitAdapter(text, kind != Failure::Lost);
+}
+
+void Recorder::awaitAdapter(const QString &text, bool away)
+{
+    m_phase = Phase::Away;
+    m_lostAtMs = m_clock.elapsed();
+    tell(QStringLiteral("%1 (at %2 UTC, %3 s in); waiting for the adapter to come back (%4)")
+             .arg(text, QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
+             .arg(m_lostAtMs / 1000.0, 0, 'f', 1)
+             .arg(m_adapter.describe()));
+    m_wait->start(m_adapter, away);
+    if (m_options.reconnectTimeout)
+        m_giveUp.start(int(qMin<double>(*m_options.reconnectTimeout * 1000, 86'400'000)));
+}
+
+void Recorder::reopen(const QString &device)
+{
+    m_phase = Phase::Reopening;
+    *m_reopenAt = device;
+    if (!m_engine->start()) {
+        // Not ready yet (its owner not set, or taken meanwhile): it is looked at again soon.
+        m_phase = Phase::Away;
+        m_wait->again();
+        return;
+    }
+    m_phase = Phase::Recording;
+    m_resumed = true;
+    m_giveUp.stop();
+    tell(appText(QStringLiteral("Com%1: resumed on %2 after %3 s")
+                     .arg(m_options.port)
+                     .arg(device)
+                     .arg((m_clock.elapsed() - m_lostAtMs) / 1000.0, 0, 'f', 1)));
+}
+
 void Recorder::outputFailed(const QString &message)
 {
     finish(kOutputFailure, appText(message));
@@ -149,6 +215,9 @@ void Recorder::finish(int status, const QString &message)
         return;
     m_status = status;
     m_end.stop();
+    m_giveUp.stop();
+    if (m_wait)
+        m_wait->stop();
     m_engine->stop();
     if (m_progress)
         m_progress->end();

@@ -2,6 +2,8 @@
 
 #include "record/options.h"
 #include "model/startup.h"
+#include "serial/failure.h"
+#include "wire/adapter.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -9,6 +11,7 @@
 
 #include <memory>
 
+class AdapterWait;
 class PeriodicSync;
 class Progress;
 class RowFile;
@@ -30,12 +33,26 @@ public:
     int status() const { return m_status; }
 
 private:
+    enum class Phase { Recording, Away, Reopening };
+
     void onReading(qint16 channel, int value);
+    void onFailed(Failure kind, const QString &text);
     void outputFailed(const QString &message);
+    // The adapter is gone, or back with a board that does not answer: wait for it.
+    void awaitAdapter(const QString &text, bool away);
+    void reopen(const QString &device);
 
     RecordOptions m_options;
     Startup m_state;
+    // Where the port opens once the adapter came back under another name.
+    std::shared_ptr<QString> m_reopenAt = std::make_shared<QString>();
     ScanEngine *m_engine;
+    AdapterWait *m_wait = nullptr;
+    AdapterIdentity m_adapter;
+    Phase m_phase = Phase::Recording;
+    bool m_resumed = false;
+    qint64 m_lostAtMs = 0;
+    QTimer m_giveUp;
     std::unique_ptr<RowFile> m_file;
     std::unique_ptr<PeriodicSync> m_sync;
     Progress *m_progress = nullptr;

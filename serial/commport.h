@@ -77,6 +77,8 @@ public:
     QString portLabel() const;
     // What ports 1..count would open now, as the user is told.
     virtual QList<QString> portDescriptions(int count) const;
+    // The path the last open went by, as it was given.
+    QString device() const { return m_device; }
     // The lock file this port holds under the device's own name while it is open; empty when it holds none.
     QString lockFile() const { return m_lockFiles.value(0); }
 

@@ -2,15 +2,37 @@
 
 #include "wire/devicename.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QSerialPortInfo>
+
+namespace {
+// The names udev gives each adapter after what it is and where it is plugged in;
+// none where the system keeps no such folders.
+QHash<QString, QStringList> stableNames()
+{
+    QHash<QString, QStringList> names;
+    for (const char *folder : {"/dev/serial/by-id", "/dev/serial/by-path"}) {
+        const QDir dir(QString::fromLatin1(folder));
+        for (const QFileInfo &link : dir.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+            names[link.canonicalFilePath()] << link.absoluteFilePath();
+    }
+    return names;
+}
+} // namespace
 
 PortSource PortSource::system()
 {
     return {[](const QString &name) { return decodeDeviceName(qgetenv(name.toLatin1().constData())); },
             [] {
+                const QHash<QString, QStringList> names = stableNames();
                 QList<SerialPortEntry> ports;
-                for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
-                    ports.append({info.systemLocation(), info.description(), info.hasVendorIdentifier()});
+                for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+                    ports.append({info.systemLocation(), info.description(), info.hasVendorIdentifier(),
+                                  info.manufacturer(), info.serialNumber(), info.vendorIdentifier(),
+                                  info.productIdentifier(), names.value(info.systemLocation())});
+                }
                 return ports;
             }};
 }

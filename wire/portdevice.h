@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,6 +13,11 @@ struct SerialPortEntry {
     QString device;      // e.g. /dev/ttyUSB0
     QString description; // e.g. "FT232R USB UART"
     bool usb = false;    // it carries a USB vendor id: an adapter
+    QString manufacturer;
+    QString serialNumber; // empty where the adapter has none
+    quint16 vendorId = 0;
+    quint16 productId = 0;
+    QStringList stableNames; // the /dev/serial/by-id and by-path links to it
 };
 
 // What port n (1-based) opens where no device is named for it: the n-th USB

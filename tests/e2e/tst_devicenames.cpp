@@ -61,7 +61,7 @@ void TestDeviceNames::names()
     if (kind == u"long" || kind == u"latin1")
         QVERIFY(::symlink(target.constData(), variable.constData()) == 0);
 
-    LivePanel panel(variable, testPorts({{pty.path(), QStringLiteral("FT232R USB UART"), true}}));
+    LivePanel panel(variable, testPorts({usbAdapter(pty.path(), QStringLiteral("FT232R USB UART"))}));
     panel.p().Start->click();
     const QString prefix = QStringLiteral("Com1 (%1): ").arg(named);
     if (outcome == u"opened") {

@@ -69,7 +69,10 @@ struct Recording {
     // The exit status, or -1 when it did not end by itself.
     int exitCode(int ms = 10000)
     {
-        const bool ended = process.waitForFinished(ms) && process.exitStatus() == QProcess::NormalExit;
+        // It may have ended already, while its output was being read.
+        const bool finished = process.state() == QProcess::NotRunning ? process.error() != QProcess::FailedToStart
+                                                                       : process.waitForFinished(ms);
+        const bool ended = finished && process.exitStatus() == QProcess::NormalExit;
         return ended ? process.exitCode() : -1;
     }
     QString errors() { return QString::fromLocal8Bit(process.readAllStandardError()); }

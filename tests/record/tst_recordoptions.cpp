@@ -23,7 +23,9 @@ QString describe(const RecordOptions &o)
         .arg(until)
         .arg(o.output.isEmpty() ? QStringLiteral("stdout") : o.output)
         .arg(o.force ? ", force" : "")
-        .arg(o.quiet ? ", quiet" : "");
+        .arg(o.quiet ? ", quiet" : "")
+        + (o.reconnect ? QStringLiteral("; reconnect") : QString())
+        + (o.reconnectTimeout ? QStringLiteral(" within %1 s").arg(*o.reconnectTimeout) : QString());
 }
 } // namespace
 
@@ -52,6 +54,13 @@ void TestRecordOptions::parse_data()
     QTest::newRow("shield off, seconds") << QStringList{"--shield", "off", "--seconds", "2.5"} << false
                                          << "port 1; all; shield off; until 2.5 s; to stdout";
     QTest::newRow("sweeps") << QStringList{"--sweeps", "3"} << false << "port 1; all; shield on; until 3 sweeps; to stdout";
+    QTest::newRow("reconnect") << QStringList{"--reconnect"} << false << defaults + "; reconnect";
+    QTest::newRow("reconnect within") << QStringList{"--reconnect", "--reconnect-timeout", "90.5"} << false
+                                      << defaults + "; reconnect within 90.5 s";
+    QTest::newRow("reconnect timeout alone") << QStringList{"--reconnect-timeout", "9"} << false
+                                             << "! --reconnect-timeout needs --reconnect";
+    QTest::newRow("reconnect timeout 0") << QStringList{"--reconnect", "--reconnect-timeout", "0"} << false
+                                         << "! --reconnect-timeout: expected seconds, more than 0";
 
     QTest::newRow("a range") << QStringList{"--channels", "E1-E9"} << false
                              << "port 1; E1,E2,E3,E4,E5,E6,E7,E8,E9; shield on; until stopped; to stdout";

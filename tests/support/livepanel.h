@@ -18,8 +18,17 @@
 // The serial ports a test's panel sees: the environment as it is, and the
 // adapters the test names; by default one that does not exist, so that a port
 // left unset never names a real device.
+inline SerialPortEntry usbAdapter(const QString &device, const QString &description = {})
+{
+    SerialPortEntry entry;
+    entry.device = device;
+    entry.description = description;
+    entry.usb = true;
+    return entry;
+}
+
 inline PortSource testPorts(const QList<SerialPortEntry> &adapters = {
-                                {QStringLiteral("/nonexistent/orvane-test-adapter"), {}, true}})
+                                usbAdapter(QStringLiteral("/nonexistent/orvane-test-adapter"))})
 {
     PortSource source = PortSource::system();
     source.ports = [adapters] { return adapters; };

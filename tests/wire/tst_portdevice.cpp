@@ -4,13 +4,18 @@
 #include <QTest>
 
 namespace {
-SerialPortEntry adapter(const char *device)
-{
-    return {QString::fromLatin1(device), QStringLiteral("USB UART"), true};
-}
 SerialPortEntry onboard(const char *device)
 {
-    return {QString::fromLatin1(device), QString(), false};
+    SerialPortEntry entry;
+    entry.device = QString::fromLatin1(device);
+    return entry;
+}
+SerialPortEntry adapter(const char *device)
+{
+    SerialPortEntry entry = onboard(device);
+    entry.description = QStringLiteral("USB UART");
+    entry.usb = true;
+    return entry;
 }
 } // namespace
 

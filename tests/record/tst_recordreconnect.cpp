@@ -1,0 +1,175 @@
+#include "procstats.h"
+#include "recording.h"
+#include "wire/lockfile.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+// Standard error so far, once it holds `needle` (or the time is up).
+QString errorsOnceSaid(Recording &rec, QString &said, const QString &needle, int ms = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    rec.process.waitForStarted();
+    while (!said.contains(needle) && timer.elapsed() < ms && rec.process.state() == QProcess::Running) {
+        rec.process.waitForReadyRead(50);
+        said += rec.errors();
+    }
+    said += rec.errors();
+    return said;
+}
+
+// What the board sent, channel and value, in order.
+QList<QPair<int, int>> sent(SimProcess &sim)
+{
+    QList<QPair<int, int>> out;
+    for (const SimProcess::Event &e : sim.events()) {
+        const QStringList parts = e.what.split(u' ');
+        if (parts.size() == 3 && parts[0] == u"tx")
+            out.append({parts[1].toInt(), parts[2].toInt(nullptr, 16)});
+    }
+    return out;
+}
+
+// Whether the lock file names the process: the device's number may be another
+// program's by now.
+bool lockedBy(const QString &lockFile, qint64 pid)
+{
+    QFile file(lockFile);
+    return file.open(QIODevice::ReadOnly) && parseLockFile(file.readAll()).pid == pid;
+}
+
+QList<QPair<int, int>> recorded(const QList<Row> &rows)
+{
+    QList<QPair<int, int>> out;
+    for (const Row &row : rows)
+        out.append({row.channel, row.reading});
+    return out;
+}
+} // namespace
+
+class TestRecordReconnect : public QObject {
+    Q_OBJECT
+private slots:
+    void resumes_data();
+    void resumes();
+    void endsWhileAway_data();
+    void endsWhileAway();
+};
+
+void TestRecordReconnect::resumes_data()
+{
+    QTest::addColumn<QString>("hangupAfter"); // command lines to each unplug
+    QTest::addColumn<QString>("away");        // seconds
+    QTest::addColumn<double>("seconds");      // of the recording
+    QTest::addColumn<int>("leastUnplugs");
+    QTest::newRow("unplugged twice") << "30" << "0.6" << 6.0 << 2;
+    // Gone again at the first command after each return, every 0.2 s.
+    QTest::newRow("a storm of replugs") << "1" << "0.2" << 5.0 << 10;
+}
+
+// Every reply the board sent while plugged in is a whole row, once, in order,
+// and the recording goes on in the same file on the same clock.
+void TestRecordReconnect::resumes()
+{
+    QFETCH(QString, hangupAfter);
+    QFETCH(QString, away);
+    QFETCH(double, seconds);
+    QFETCH(int, leastUnplugs);
+    QTemporaryDir dir;
+    const QString link = SimProcess::linkIn(dir);
+    SimProcess sim(QStringList{"--link", link, "--hangup-after", hangupAfter, "--replug-after", away}
+                   + SimProcess::fixedValues());
+    Recording rec(link, {"--reconnect", "--seconds", QString::number(seconds)});
+    QVERIFY(rec.process.waitForStarted());
+    const qint64 pid = rec.process.processId();
+    QCOMPARE(rec.exitCode(int(seconds * 1000) + 5000), 0);
+    const QStringList lines = rec.errors().split(u'\n', Qt::SkipEmptyParts);
+    const QStringList lost = lines.filter(QStringLiteral("the connection was lost"));
+    const QStringList resumed = lines.filter(QStringLiteral("resumed on"));
+    QVERIFY2(lost.size() >= leastUnplugs, qPrintable(lines.join(u'\n')));
+    QCOMPARE(lost.size() + resumed.size(), lines.size());
+    QVERIFY(resumed.size() == lost.size() || resumed.size() == lost.size() - 1);
+    QCOMPARE(sim.count("hangup"), lost.size());
+    for (const QString &line : lost) {
+        QVERIFY2(line.startsWith(QStringLiteral("Com1 (%1): the connection was lost: ").arg(link))
+                     && line.endsWith(QStringLiteral("; waiting for the adapter to come back (%1)").arg(link)),
+                 qPrintable(line));
+    }
+    // Back within a second of the board's return.
+    static const QRegularExpression after(QStringLiteral("^orvane-record: Com1: resumed on (.+) after (\\d+\\.\\d) s$"));
+    for (const QString &line : resumed) {
+        const QRegularExpressionMatch m = after.match(line);
+        QVERIFY2(m.hasMatch() && m.captured(1) == link, qPrintable(line));
+        QVERIFY2(m.captured(2).toDouble() >= away.toDouble() - 0.1 && m.captured(2).toDouble() <= away.toDouble() + 1.0,
+                 qPrintable(line));
+    }
+
+    QString fault;
+    const QList<Row> rows = rowsOf(rec.output, &fault);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QCOMPARE(recorded(rows), sent(sim));
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        QVERIFY(rows[i].elapsed >= rows[i - 1].elapsed && rows[i].time >= rows[i - 1].time);
+    if (hangupAfter != u"1")
+        QVERIFY(!rows.isEmpty() && rows.last().elapsed > 3.0);
+    // None left behind, under the device's name or the link's.
+    QVERIFY(!lockedBy(sim.lockFile(), pid));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/var/lock/") + lockFileName(link)));
+}
+
+void TestRecordReconnect::endsWhileAway_data()
+{
+    QTest::addColumn<QStringList>("simArgs");
+    QTest::addColumn<QStringList>("recordArgs");
+    QTest::addColumn<int>("signal"); // sent once it waits; 0: none
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("last"); // the last line on standard error; %1: the link
+    const QStringList gone{"--hangup-after", "20", "--replug-after", "60"};
+    QTest::newRow("not back in time") << gone << QStringList{"--reconnect", "--reconnect-timeout", "1.5"} << 0 << 3
+                                      << "Com1: the adapter did not come back in 1.5 s (%1)";
+    QTest::newRow("SIGTERM while waiting") << gone << QStringList{"--reconnect"} << int(SIGTERM) << 0
+                                           << "waiting for the adapter to come back (%1)";
+    QTest::newRow("its time runs out while waiting") << gone << QStringList{"--reconnect", "--seconds", "4"} << 0
+                                                     << 0 << "waiting for the adapter to come back (%1)";
+    QTest::newRow("a stalled line is not waited for")
+        << QStringList{"--stall-after", "7"} << QStringList{"--reconnect"} << 0 << 3
+        << "Com1 (%1): cannot write: the device takes no data (Resource temporarily unavailable)";
+}
+
+void TestRecordReconnect::endsWhileAway()
+{
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, recordArgs);
+    QFETCH(int, signal);
+    QFETCH(int, status);
+    QFETCH(QString, last);
+    QTemporaryDir dir;
+    const QString link = SimProcess::linkIn(dir);
+    SimProcess sim(QStringList{"--link", link} + simArgs);
+    Recording rec(link, recordArgs);
+    QString said;
+    if (errorsOnceSaid(rec, said, "waiting for the adapter").contains("waiting for the adapter")) {
+        // Waiting costs nothing to speak of, and holds no lock on the name the device had.
+        const double before = cpuSeconds(rec.process.processId());
+        QTest::qWait(1000);
+        const double used = cpuSeconds(rec.process.processId()) - before;
+        QVERIFY2(rec.process.state() != QProcess::Running || used < 0.05, qPrintable(QString::number(used)));
+        QVERIFY(!lockedBy(sim.lockFile(), rec.process.processId()));
+    }
+    if (signal)
+        ::kill(pid_t(rec.process.processId()), signal);
+    QCOMPARE(rec.exitCode(), status);
+    said += rec.errors();
+    QVERIFY2(said.endsWith(last.arg(link) + u'\n'), qPrintable(said));
+    QCOMPARE(said.count(u'\n'), 1 + int(status == 3 && said.contains("waiting")));
+    QString fault;
+    QVERIFY(!rowsOf(rec.output, &fault).isEmpty());
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+QTEST_GUILESS_MAIN(TestRecordReconnect)
+#include "tst_recordreconnect.moc"
