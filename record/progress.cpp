@@ -36,3 +36,11 @@ void Progress::end()
     std::fputs("\n", stderr);
     m_shown = false;
 }
+
+void Progress::say(const QString &message)
+{
+    const QString line = (m_shown ? QStringLiteral("\r\x1b[K") : QString()) + message + u'\n';
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    if (m_shown)
+        refresh();
+}

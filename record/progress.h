@@ -20,6 +20,8 @@ public:
     Progress(bool shown, const QString &target, std::function<Count()> count, QObject *parent = nullptr);
     // The last figures, and the line left for what the shell writes next.
     void end();
+    // A message on a line of its own; the status line comes back under it.
+    void say(const QString &message);
 
 private:
     void refresh();

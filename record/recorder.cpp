@@ -176,7 +176,7 @@ void Recorder::awaitAdapter(const QString &text, bool away)
 {
     m_phase = Phase::Away;
     m_lostAtMs = m_clock.elapsed();
-    tell(QStringLiteral("%1 (at %2 UTC, %3 s in); waiting for the adapter to come back (%4)")
+    m_progress->say(QStringLiteral("%1 (at %2 UTC, %3 s in); waiting for the adapter to come back (%4)")
              .arg(text, QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))
              .arg(m_lostAtMs / 1000.0, 0, 'f', 1)
              .arg(m_adapter.describe()));
@@ -198,7 +198,7 @@ void Recorder::reopen(const QString &device)
     m_phase = Phase::Recording;
     m_resumed = true;
     m_giveUp.stop();
-    tell(appText(QStringLiteral("Com%1: resumed on %2 after %3 s")
+    m_progress->say(appText(QStringLiteral("Com%1: resumed on %2 after %3 s")
                      .arg(m_options.port)
                      .arg(device)
                      .arg((m_clock.elapsed() - m_lostAtMs) / 1000.0, 0, 'f', 1)));
