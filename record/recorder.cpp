@@ -1,6 +1,7 @@
 #include "record/recorder.h"
 
 #include "serial/systemport.h"
+#include "wire/portdevice.h"
 #include "record/csv.h"
 #include "record/periodicsync.h"
 #include "record/progress.h"
@@ -21,7 +22,7 @@ PortSource portsFor(const RecordOptions &options)
     PortSource source = PortSource::system();
     if (options.device.isEmpty())
         return source;
-    const QString variable = QStringLiteral("ORVANE_COM%1").arg(options.port);
+    const QString variable = portVariable(options.port);
     source.env = [variable, device = options.device, env = source.env](const QString &name) {
         return name == variable ? device : env(name);
     };
