@@ -1,0 +1,28 @@
+#include "serial/commport.h"
+
+#include "wire/portdevice.h"
+#include "wire/terminals.h"
+#include "serial/lockhost.h"
+#include "serial/terminalhost.h"
+
+void CommPort::refuseSystemTerminal()
+{
+    const TerminalHost *host = terminalHost();
+    if (!host)
+        return;
+    // A link to the console is the console.
+    const LockHost *locks = lockHost();
+    const QString real = locks ? locks->realDevice(m_device) : m_device;
+    QString what;
+    if (consoleTerminals(host->consoleList(), host->activeConsoles(), host->foregroundTerminal())
+            .contains(terminalName(real)))
+        what = QStringLiteral("the system's console");
+    else if (host->controlsSession(real))
+        what = QStringLiteral("the terminal of a login session");
+    else
+        return;
+    fail(Failure::Console, QString::fromLatin1(kOpening),
+         QStringLiteral("it is %1, not a board's line, so nothing was sent to it (plug the board's adapter in, "
+                        "or name its device in %2 or with --device)")
+             .arg(what, portVariable(m_portNumber)));
+}
