@@ -76,9 +76,9 @@ public:
 
     // "Com1 (/dev/ttyS0)": how failures name the port.
     QString portLabel() const;
-    // A message about the open port, and why it opened that device when it fell
-    // back to it for want of an adapter: "... (no USB serial adapter is plugged
-    // in, so Com1 fell back to /dev/ttyS0)". Else the message as it is.
+    // A message about the port's device, with why the port opened it when it
+    // fell back to it for want of an adapter: "... (no USB serial adapter is
+    // plugged in, so Com1 fell back to /dev/ttyS0)"; else the message as it is.
     QString withFallback(const QString &text) const;
     // What ports 1..count would open now, as the user is told.
     virtual QList<QString> portDescriptions(int count) const;
