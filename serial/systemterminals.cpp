@@ -13,11 +13,12 @@ void CommPort::refuseSystemTerminal()
     // A link to the console is the console.
     const LockHost *locks = lockHost();
     const QString real = locks ? locks->realDevice(m_device) : m_device;
+    const QString name = terminalName(real);
     QString what;
-    if (consoleTerminals(host->consoleList(), host->activeConsoles(), host->foregroundTerminal())
-            .contains(terminalName(real)))
+    if (consoleTerminals(host->consoleList(), host->activeConsoles(), host->foregroundTerminal()).contains(name))
         what = QStringLiteral("the system's console");
-    else if (host->controlsSession(real))
+    // /dev/tty is whichever terminal this program's own session has.
+    else if (name == u"tty" || host->controlsSession(real))
         what = QStringLiteral("the terminal of a login session");
     else
         return;

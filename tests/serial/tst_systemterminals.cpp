@@ -29,6 +29,8 @@ void TestSystemTerminals::refused_data()
         << "/dev/ttyS0" << none << false << console + " (" + none + ", so Com1 fell back to /dev/ttyS0)";
     QTest::newRow("a login session's terminal")
         << "/dev/pts/3" << "" << false << "it is the terminal of a login session" + hint;
+    QTest::newRow("this program's own terminal")
+        << "/dev/tty" << "" << false << "it is the terminal of a login session" + hint;
     QTest::newRow("a pseudo-terminal that is no one's") << "/dev/pts/4" << "" << false << "";
     QTest::newRow("missing, fallen back to")
         << "/dev/ttyS1" << none << true
