@@ -38,7 +38,7 @@ void ScanEngine::Timer1_Timer()
             OrvaneCom->failNotTaking();
         const Failure kind =
             verdict->silence == ReplyWatch::Silence::NoReply ? Failure::BoardSilent : Failure::BoardUnreadable;
-        fail(kind, QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict)));
+        fail(kind, OrvaneCom->withFallback(QStringLiteral("%1: %2").arg(OrvaneCom->portLabel(), silenceText(*verdict))));
         return;
     }
     state.MeasIdx = state.ChanIdx;

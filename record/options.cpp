@@ -178,6 +178,7 @@ ExitStatus exitStatusOf(Failure kind)
     case Failure::Busy:
     case Failure::Locked:
     case Failure::NotSerial:
+    case Failure::Console:
     case Failure::Lost:
     case Failure::Stalled:
     case Failure::BoardSilent:

@@ -1,6 +1,7 @@
 #include "record/recorder.h"
 
 #include "serial/systemport.h"
+#include "wire/portdevice.h"
 #include "record/adapterwait.h"
 #include "record/csv.h"
 #include "record/periodicsync.h"
@@ -22,7 +23,7 @@ namespace {
 PortSource portsFor(const RecordOptions &options, std::shared_ptr<const QString> reopenAt)
 {
     PortSource source = PortSource::system();
-    const QString variable = QStringLiteral("ORVANE_COM%1").arg(options.port);
+    const QString variable = portVariable(options.port);
     source.env = [variable, device = options.device, reopenAt, env = source.env](const QString &name) {
         if (name != variable)
             return env(name);

@@ -3,10 +3,6 @@
 #include "wire/devicename.h"
 #include "wire/protocol.h"
 
-namespace {
-constexpr char kOpening[] = "cannot open";
-} // namespace
-
 // Names the operation a failure belongs to while one of the component's calls runs.
 class CommPort::Call {
 public:
@@ -43,6 +39,16 @@ QList<QString> CommPort::portDescriptions(int count) const
     return out;
 }
 
+QString CommPort::withFallback(const QString &text) const
+{
+    if (m_fallback.isEmpty())
+        return text;
+    return QStringLiteral("%1 (%2, so Com%3 fell back to %4)")
+        .arg(text, m_fallback)
+        .arg(m_portNumber)
+        .arg(displayDeviceName(m_device));
+}
+
 CommError CommPort::describe(const DeviceError &error) const
 {
     const QString lost = QStringLiteral("the connection was lost");
@@ -69,7 +75,13 @@ CommError CommPort::describe(const DeviceError &error) const
     default:
         break;
     }
-    return CommError(error.kind, QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
+    return CommError(error.kind, worded(what, reason));
+}
+
+QString CommPort::worded(const QString &what, const QString &reason) const
+{
+    const QString text = QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason);
+    return what == QLatin1String(kOpening) ? withFallback(text) : text;
 }
 
 CommError CommPort::stalled() const
@@ -79,7 +91,7 @@ CommError CommPort::stalled() const
 
 void CommPort::fail(Failure kind, const QString &what, const QString &reason)
 {
-    throw CommError(kind, QStringLiteral("%1: %2: %3").arg(portLabel(), what, reason));
+    throw CommError(kind, worded(what, reason));
 }
 
 // Closing lets go of the device first and of its lock file last.
@@ -151,6 +163,7 @@ void CommPort::setPortNumber(int n)
         fail(Failure::Other, QStringLiteral("cannot change the port number"), QStringLiteral("the port is open"));
     m_portNumber = n;
     m_device.clear();
+    m_fallback.clear();
 }
 
 void CommPort::setSettings(const QString &text)
@@ -173,8 +186,10 @@ void CommPort::open()
     if (rawIsOpen())
         fail(Failure::Other, QString::fromLatin1(kOpening), QStringLiteral("the port is already open"));
     m_device = deviceFor(m_portNumber);
+    m_fallback = fallbackFor(m_portNumber);
     m_threshold = kReceiveThreshold;
     Call call(*this, kOpening);
+    refuseSystemTerminal();
     // The lock file first and the device after it, so nobody slips in between.
     takeLockFile();
     if (!rawOpen(m_device, m_settings) && !m_failure)

@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 class LockHost;
+class TerminalHost;
 
 // A failure of the serial port: its kind, and the message with the port, its
 // device and the system's reason.
@@ -75,6 +76,10 @@ public:
 
     // "Com1 (/dev/ttyS0)": how failures name the port.
     QString portLabel() const;
+    // A message about the port's device, with why the port opened it when it
+    // fell back to it for want of an adapter: "... (no USB serial adapter is
+    // plugged in, so Com1 fell back to /dev/ttyS0)"; else the message as it is.
+    QString withFallback(const QString &text) const;
     // What ports 1..count would open now, as the user is told.
     virtual QList<QString> portDescriptions(int count) const;
     // The path the last open went by, as it was given.
@@ -90,6 +95,10 @@ protected:
     virtual QString deviceFor(int portNumber) const = 0;
     // How the system keeps devices from other programs; null where it has no such conventions.
     virtual LockHost *lockHost() const { return nullptr; }
+    // What the system tells about its own terminals; null where it tells nothing.
+    virtual TerminalHost *terminalHost() const { return nullptr; }
+    // Why port n opens the device it does, when it fell back to it (see fallbackReason); else empty.
+    virtual QString fallbackFor(int) const { return {}; }
     // False when the device cannot be opened; the reason comes through deviceError().
     // Takes the device's own lock (reported as Locked when another program has it).
     virtual bool rawOpen(const QString &device, const CommSettings &settings) = 0;
@@ -115,14 +124,19 @@ protected:
     void deviceError(const DeviceError &error);
 
 private:
+    static constexpr char kOpening[] = "cannot open";
     class Call;
     [[noreturn]] void fail(Failure kind, const QString &what, const QString &reason);
     CommError describe(const DeviceError &error) const;
+    // "Com1 (/dev/ttyS0): what: reason", with the fallback for what happened opening it.
+    QString worded(const QString &what, const QString &reason) const;
     QString lockHolder() const;
     // The device has not taken what was handed to it.
     CommError stalled() const;
     void shut();
     void throwIfFailed();
+    // Nothing goes to the system's console or a login session's terminal.
+    void refuseSystemTerminal();
     // Lock files: no live program may hold the device's, nor the name it was
     // given; then ours are taken under both.
     void takeLockFile();
@@ -136,6 +150,7 @@ private:
     QString m_settingsText;
     CommSettings m_settings;
     QString m_device;
+    QString m_fallback; // why m_device, when the port fell back to it
     QStringList m_lockFiles; // the device's own name first, then the one it was given
     // While a call runs, the operation it names ("cannot write"), and the first failure in it.
     const char *m_operation = nullptr;

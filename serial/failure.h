@@ -11,6 +11,7 @@ enum class Failure {
     Busy,            // another program has opened it for itself alone
     Locked,          // another program holds a lock on the device, or its lock file
     NotSerial,       // it opens, but is no serial port
+    Console,         // the system's console or a login session's terminal: never a board's line
     Lost,            // unplugged, hung up, at its end, or failing input and output
     Stalled,         // what was written stays unsent: the line takes no data
     BoardSilent,     // the board answers no measure command

@@ -4,8 +4,6 @@
 #include "serial/lockhost.h"
 
 namespace {
-constexpr char kOpening[] = "cannot open";
-
 QString holder(const QString &program, qint64 pid)
 {
     return program.isEmpty() ? QStringLiteral("process %1").arg(pid)

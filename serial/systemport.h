@@ -27,6 +27,8 @@ public:
 protected:
     QString deviceFor(int portNumber) const override;
     LockHost *lockHost() const override;
+    TerminalHost *terminalHost() const override;
+    QString fallbackFor(int portNumber) const override;
     bool rawOpen(const QString &device, const CommSettings &settings) override;
     bool rawApply(const CommSettings &settings) override;
     void rawClose() override;

@@ -2,6 +2,7 @@
 
 #include "wire/devicename.h"
 #include "serial/lockhost.h"
+#include "serial/terminalhost.h"
 #include "serial/ttydevice.h"
 
 #include <QSocketNotifier>
@@ -110,6 +111,7 @@ struct SystemCommPort::Device {
     QByteArray input;
     QByteArray output; // written, not yet taken by the driver
     std::unique_ptr<LockHost> locks = makeLockHost();
+    std::unique_ptr<TerminalHost> terminals = makeTerminalHost();
 
     // Hands what is held to the driver: 0 when all went, else why not (EAGAIN: no room).
     int pump()
@@ -140,6 +142,11 @@ SystemCommPort::~SystemCommPort()
 LockHost *SystemCommPort::lockHost() const
 {
     return d->locks.get();
+}
+
+TerminalHost *SystemCommPort::terminalHost() const
+{
+    return d->terminals.get();
 }
 
 bool SystemCommPort::rawOpen(const QString &device, const CommSettings &settings)

@@ -56,6 +56,11 @@ LockHost *SystemCommPort::lockHost() const
     return nullptr;
 }
 
+TerminalHost *SystemCommPort::terminalHost() const
+{
+    return nullptr;
+}
+
 bool SystemCommPort::rawOpen(const QString &device, const CommSettings &settings)
 {
     d->port.setPortName(device);

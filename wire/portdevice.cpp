@@ -49,6 +49,23 @@ QString fallbackDevice(int n, const QList<SerialPortEntry> &ports)
     return QStringLiteral("/dev/ttyS%1").arg(n - 1);
 }
 
+QString portVariable(int n)
+{
+    return QStringLiteral("ORVANE_COM%1").arg(n);
+}
+
+QString fallbackReason(int n, const QList<SerialPortEntry> &ports)
+{
+    const qsizetype count = usbAdapters(ports).size();
+    if (n <= count)
+        return {};
+    if (count == 0)
+        return QStringLiteral("no USB serial adapter is plugged in");
+    return QStringLiteral("only %1 USB serial %2 plugged in")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("adapter is") : QStringLiteral("adapters are"));
+}
+
 QString describeDevice(const QString &device, const QList<SerialPortEntry> &ports)
 {
     const auto known = std::find_if(ports.begin(), ports.end(),

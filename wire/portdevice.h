@@ -25,9 +25,21 @@ struct SerialPortEntry {
 // device name, numbers as numbers (ttyACM0, ttyACM1, ttyUSB0, ..., ttyUSB10).
 QString fallbackDevice(int n, const QList<SerialPortEntry> &ports);
 
+// The variable that names port n's device: "ORVANE_COM1".
+QString portVariable(int n);
+
 // The device port n opens: $ORVANE_COMn when set and not empty, else the
 // platform's default (COMn on Windows; fallbackDevice elsewhere).
 QString deviceForPort(int n, const EnvLookup &env, const QList<SerialPortEntry> &ports);
+
+// Why fallbackDevice gives port n /dev/ttyS<n-1>: "no USB serial adapter is
+// plugged in", or "only 1 USB serial adapter is plugged in"; empty when the
+// n-th adapter is there.
+QString fallbackReason(int n, const QList<SerialPortEntry> &ports);
+
+// The same for the device deviceForPort gives: empty too when it is named, or
+// where the platform has no such fallback.
+QString portFallbackReason(int n, const EnvLookup &env, const QList<SerialPortEntry> &ports);
 
 // How a port item describes what it opens, e.g. "/dev/ttyUSB0 (FT232R USB UART)".
 QString describeDevice(const QString &device, const QList<SerialPortEntry> &ports);

@@ -96,6 +96,7 @@ void TestRunFailures::boardGoesQuiet_data()
     QTest::addColumn<qint64>("unsent");     // bytes the driver holds
     QTest::addColumn<QString>("message");
     QTest::addColumn<Failure>("kind");
+    QTest::addColumn<QString>("fallback"); // why Com1 fell back to its device
 
     const QString unreadable = QStringLiteral("the board's replies cannot be read: %1 bytes in reply to the last 16 "
                                               "measure commands, none a reading (check that the board runs at 9600 "
@@ -103,14 +104,20 @@ void TestRunFailures::boardGoesQuiet_data()
     QTest::newRow("nothing") << QByteArray() << qint64(0)
                              << "the board does not answer: no reply to the last 16 measure commands "
                                 "(check that it is powered and wired to the adapter)"
-                             << Failure::BoardSilent;
+                             << Failure::BoardSilent << "";
     QTest::newRow("bytes of another speed") << QByteArray("\xf0\x0f\xaa\x55\x81\x7e\x03\xc0\x11") << qint64(0)
-                                            << unreadable.arg(144) << Failure::BoardUnreadable;
+                                            << unreadable.arg(144) << Failure::BoardUnreadable << "";
     QTest::newRow("commands left unsent") << QByteArray() << qint64(6)
                                           << "cannot write: the device takes no data (6 bytes are still waiting)"
-                                          << Failure::Stalled;
+                                          << Failure::Stalled << "";
     QTest::newRow("malformed replies") << QByteArray("x\r\nZZ\r\n>") << qint64(0) << unreadable.arg(128)
-                                       << Failure::BoardUnreadable;
+                                       << Failure::BoardUnreadable << "";
+    const QString none = QStringLiteral("no USB serial adapter is plugged in");
+    QTest::newRow("nothing, from the device fallen back to")
+        << QByteArray() << qint64(0)
+        << "the board does not answer: no reply to the last 16 measure commands (check that it is powered and wired "
+           "to the adapter) (" + none + ", so Com1 fell back to /dev/fake1)"
+        << Failure::BoardSilent << none;
 }
 
 // A run whose board stops answering ends with one failure, and nothing is sent after it.
@@ -120,8 +127,10 @@ void TestRunFailures::boardGoesQuiet()
     QFETCH(qint64, unsent);
     QFETCH(QString, message);
     QFETCH(Failure, kind);
+    QFETCH(QString, fallback);
 
     EngineFixture f;
+    f.port->fallbacks.insert(1, fallback);
     f.engine.start();
     for (int step = 0; step < 5; ++step) {
         f.tick(f.timer1());

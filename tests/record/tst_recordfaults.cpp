@@ -3,6 +3,10 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +20,7 @@ private slots:
     void outputFails();
     void portOrBoardFails_data();
     void portOrBoardFails();
+    void sessionTerminalIsLeftAlone();
 };
 
 void TestRecordFaults::outputFails_data()
@@ -151,6 +156,42 @@ void TestRecordFaults::portOrBoardFails()
         QVERIFY(!rowsOf(rec.output, &fault).isEmpty());
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
     }
+}
+
+// A pseudo-terminal that a child session has as its controlling terminal, as
+// a login has its own: the recorder refuses it and writes nothing to it.
+void TestRecordFaults::sessionTerminalIsLeftAlone()
+{
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    QVERIFY(::openpty(&master, &slave, name, nullptr, nullptr) == 0);
+    ::fcntl(master, F_SETFD, FD_CLOEXEC);
+    QProcess session;
+    session.setStandardInputFile(QProcess::nullDevice());
+    session.setStandardOutputFile(QProcess::nullDevice());
+    session.setChildProcessModifier([slave] {
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+    });
+    session.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    QVERIFY(session.waitForStarted());
+    ::close(slave);
+
+    const QString device = QString::fromLocal8Bit(name);
+    Recording rec(device);
+    QCOMPARE(rec.exitCode(), 3);
+    QCOMPARE(rec.errors(), QStringLiteral("Com1 (%1): cannot open: it is the terminal of a login session, not a "
+                                          "board's line, so nothing was sent to it (plug the board's adapter in, "
+                                          "or name its device in ORVANE_COM1 or with --device)\n")
+                               .arg(device));
+    pollfd pending{master, POLLIN, 0};
+    QCOMPARE(::poll(&pending, 1, 300), 0);
+    QVERIFY(!QFileInfo::exists(rec.output));
+    QVERIFY(!QFileInfo::exists("/run/lock/LCK.." + device.mid(5).replace('/', '_')));
+    session.kill();
+    session.waitForFinished();
+    ::close(master);
 }
 
 QTEST_GUILESS_MAIN(TestRecordFaults)

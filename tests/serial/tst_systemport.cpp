@@ -242,6 +242,7 @@ void TestSystemPort::descriptionsFollowTheEnvironment()
     qunsetenv("ORVANE_COM2");
     QCOMPARE(now.size(), 4);
     QCOMPARE(now.value(1), QStringLiteral("/dev/ttyUSB7"));
+    QCOMPARE(now.value(2), QStringLiteral("/dev/ttyS2, as no USB serial adapter is plugged in"));
 }
 
 QTEST_GUILESS_MAIN(TestSystemPort)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakelockhost.h"
+#include "faketerminalhost.h"
 #include "serial/commport.h"
 
 #include <QTimer>
@@ -10,7 +11,8 @@
 // The serial component over a pretend device: only the raw I/O is its own, so
 // it fails the way the real one does. It records every write and holds input
 // fed by the test. A failure can be set up to come from write(), from flush(),
-// or later from the event loop; lock files and device locks through `locks`.
+// or later from the event loop; lock files and device locks through `locks`,
+// the system's own terminals through `terminals`.
 class FakeCommPort : public CommPort {
     Q_OBJECT
 public:
@@ -52,7 +54,9 @@ public:
     bool deviceLocked = false; // another program holds a lock on the device
     qint64 driverHolds = 0;    // bytes the driver keeps unsent, as a hung adapter does
     FakeLockHost *locks = nullptr; // lock files, when the test keeps them
+    FakeTerminalHost *terminals = nullptr;
     QMap<int, QString> devices;    // what a port opens, when not /dev/fakeN
+    QMap<int, QString> fallbacks;  // why a port fell back to its device, when it did
     int opens = 0;
     int closes = 0;
 
@@ -62,6 +66,8 @@ protected:
         return devices.value(portNumber, QStringLiteral("/dev/fake%1").arg(portNumber));
     }
     LockHost *lockHost() const override { return locks; }
+    TerminalHost *terminalHost() const override { return terminals; }
+    QString fallbackFor(int portNumber) const override { return fallbacks.value(portNumber); }
     bool rawOpen(const QString &, const CommSettings &) override
     {
         if (openFailure || deviceLocked) {

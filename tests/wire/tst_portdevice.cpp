@@ -35,30 +35,32 @@ void TestPortDevice::choice_data()
     QTest::addColumn<QString>("variable"); // ORVANE_COM<port>; "-" when unset
     QTest::addColumn<QList<SerialPortEntry>>("ports");
     QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("reason"); // why it fell back to that device
 
+    const QString noAdapter = QStringLiteral("no USB serial adapter is plugged in");
     const QList<SerialPortEntry> none{onboard("/dev/ttyS0"), onboard("/dev/ttyS1")};
     const QList<SerialPortEntry> one = none + QList{adapter("/dev/ttyUSB0")};
     // Offered in plug order; chosen by name, numbers as numbers, ACM before USB.
     const QList<SerialPortEntry> two = none + QList{adapter("/dev/ttyUSB10"), adapter("/dev/ttyUSB2")};
     const QList<SerialPortEntry> mixed = QList{adapter("/dev/ttyUSB0"), adapter("/dev/ttyACM0")};
 #ifdef Q_OS_WIN
-    QTest::newRow("Com1, nothing set") << 1 << "-" << one << "COM1";
-    QTest::newRow("Com4, nothing set") << 4 << "-" << one << "COM4";
-    QTest::newRow("Com2 from the variable") << 2 << "\\\\.\\COM12" << one << "\\\\.\\COM12";
+    QTest::newRow("Com1, nothing set") << 1 << "-" << one << "COM1" << "";
+    QTest::newRow("Com4, nothing set") << 4 << "-" << one << "COM4" << "";
+    QTest::newRow("Com2 from the variable") << 2 << "\\\\.\\COM12" << one << "\\\\.\\COM12" << "";
 #else
-    QTest::newRow("Com1, no adapter") << 1 << "-" << none << "/dev/ttyS0";
-    QTest::newRow("Com4, no adapter") << 4 << "-" << none << "/dev/ttyS3";
-    QTest::newRow("Com1, one adapter") << 1 << "-" << one << "/dev/ttyUSB0";
-    QTest::newRow("Com2, one adapter") << 2 << "-" << one << "/dev/ttyS1";
-    QTest::newRow("Com1, two adapters") << 1 << "-" << two << "/dev/ttyUSB2";
-    QTest::newRow("Com2, two adapters") << 2 << "-" << two << "/dev/ttyUSB10";
-    QTest::newRow("Com3, two adapters") << 3 << "-" << two << "/dev/ttyS2";
-    QTest::newRow("Com1, ACM and USB") << 1 << "-" << mixed << "/dev/ttyACM0";
-    QTest::newRow("Com1 from the variable, adapter present") << 1 << "/dev/pts/7" << one << "/dev/pts/7";
-    QTest::newRow("Com3 from the variable") << 3 << "/dev/ttyUSB9" << none << "/dev/ttyUSB9";
-    QTest::newRow("empty variable counts as unset") << 1 << "" << one << "/dev/ttyUSB0";
-    QTest::newRow("a bare name is under /dev") << 1 << "ttyUSB3" << none << "/dev/ttyUSB3";
-    QTest::newRow("a relative path stays") << 2 << "./board" << none << "./board";
+    QTest::newRow("Com1, no adapter") << 1 << "-" << none << "/dev/ttyS0" << noAdapter;
+    QTest::newRow("Com4, no adapter") << 4 << "-" << none << "/dev/ttyS3" << noAdapter;
+    QTest::newRow("Com1, one adapter") << 1 << "-" << one << "/dev/ttyUSB0" << "";
+    QTest::newRow("Com2, one adapter") << 2 << "-" << one << "/dev/ttyS1" << "only 1 USB serial adapter is plugged in";
+    QTest::newRow("Com1, two adapters") << 1 << "-" << two << "/dev/ttyUSB2" << "";
+    QTest::newRow("Com2, two adapters") << 2 << "-" << two << "/dev/ttyUSB10" << "";
+    QTest::newRow("Com3, two adapters") << 3 << "-" << two << "/dev/ttyS2" << "only 2 USB serial adapters are plugged in";
+    QTest::newRow("Com1, ACM and USB") << 1 << "-" << mixed << "/dev/ttyACM0" << "";
+    QTest::newRow("Com1 from the variable, adapter present") << 1 << "/dev/pts/7" << one << "/dev/pts/7" << "";
+    QTest::newRow("Com3 from the variable") << 3 << "/dev/ttyUSB9" << none << "/dev/ttyUSB9" << "";
+    QTest::newRow("empty variable counts as unset") << 1 << "" << one << "/dev/ttyUSB0" << "";
+    QTest::newRow("a bare name is under /dev") << 1 << "ttyUSB3" << none << "/dev/ttyUSB3" << "";
+    QTest::newRow("a relative path stays") << 2 << "./board" << none << "./board" << "";
 #endif
 }
 
@@ -68,6 +70,7 @@ void TestPortDevice::choice()
     QFETCH(QString, variable);
     QFETCH(QList<SerialPortEntry>, ports);
     QFETCH(QString, device);
+    QFETCH(QString, reason);
     QStringList asked;
     const auto env = [&](const QString &name) {
         asked << name;
@@ -75,6 +78,7 @@ void TestPortDevice::choice()
     };
     QCOMPARE(deviceForPort(port, env, ports), device);
     QCOMPARE(asked, QStringList{QStringLiteral("ORVANE_COM%1").arg(port)});
+    QCOMPARE(portFallbackReason(port, env, ports), reason);
 }
 
 void TestPortDevice::description()
