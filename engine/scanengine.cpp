@@ -77,6 +77,9 @@ bool ScanEngine::start()
         m_watch.start();
         OrvaneCom->setReceiveThreshold(wire::kReplyLength);
         sendCommand(*OrvaneCom, wire::shieldCommand(state.ShldMode));
+        // The board keeps the channel the last run left selected, so the
+        // first measure would read that one and show it as channel 0's.
+        sendCommand(*OrvaneCom, wire::selectCommand(state.ChanIdx));
     } catch (const CommError &e) {
         fail(e.kind(), e.text());
         return false;

@@ -50,7 +50,7 @@ void AdapterWait::stop()
 
 void AdapterWait::again()
 {
-    changed();
+    start(m_id, false);
 }
 
 void AdapterWait::changed()

@@ -22,7 +22,7 @@ public:
     // `away`: the adapter must be seen gone before it counts as back.
     void start(const AdapterIdentity &id, bool away);
     void stop();
-    // It was there but would not open yet: look again soon.
+    // It was there but would not open: wait on, looking again soon.
     void again();
 
 private:

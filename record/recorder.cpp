@@ -15,6 +15,7 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +40,9 @@ ScanEngine *makeEngine(Startup &state, const PortSource &ports, ScanEngine::Chos
     return new ScanEngine(state, new SystemCommPort(ports), makePreciseWake().release(), std::move(chosen),
                           parent);
 }
+
+constexpr qint64 kUntoldFailureMs = 5000;
+constexpr qint64 kTold = std::numeric_limits<qint64>::max();
 
 bool waitsForAdapter(Failure kind, bool resumed)
 {
@@ -164,8 +168,10 @@ void Recorder::onReading(qint16 channel, int value)
 
 void Recorder::onFailed(Failure kind, const QString &text)
 {
-    if (m_phase == Phase::Reopening)
-        return; // reopen() goes on waiting
+    if (m_phase == Phase::Reopening) {
+        m_reopenFailure = text; // reopen() goes on waiting
+        return;
+    }
     if (!m_wait || !waitsForAdapter(kind, m_resumed)) {
         finish(exitStatusOf(kind), text);
         return;
@@ -191,11 +197,20 @@ void Recorder::reopen(const QString &device)
     m_phase = Phase::Reopening;
     *m_reopenAt = device;
     if (!m_engine->start()) {
-        // Not ready yet (its owner not set, or taken meanwhile): it is looked at again soon.
+        // Not ready yet (its owner not yet set, say): it is looked at again soon,
+        // and the user told if it lasts.
         m_phase = Phase::Away;
+        const qint64 now = m_clock.elapsed();
+        if (m_failingSinceMs < 0)
+            m_failingSinceMs = now;
+        else if (now - m_failingSinceMs > kUntoldFailureMs && m_failingSinceMs != kTold) {
+            m_progress->say(m_reopenFailure + QStringLiteral("; still waiting for the adapter"));
+            m_failingSinceMs = kTold;
+        }
         m_wait->again();
         return;
     }
+    m_failingSinceMs = -1;
     m_phase = Phase::Recording;
     m_resumed = true;
     m_giveUp.stop();

@@ -52,6 +52,9 @@ private:
     Phase m_phase = Phase::Recording;
     bool m_resumed = false;
     qint64 m_lostAtMs = 0;
+    // Why the adapter, back, would not open, and since when; told once if it lasts.
+    QString m_reopenFailure;
+    qint64 m_failingSinceMs = -1;
     QTimer m_giveUp;
     std::unique_ptr<RowFile> m_file;
     std::unique_ptr<PeriodicSync> m_sync;

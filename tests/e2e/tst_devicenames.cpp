@@ -67,7 +67,7 @@ void TestDeviceNames::names()
     if (outcome == u"opened") {
         QVERIFY2(panel.reports.isEmpty(), qPrintable(panel.reports.value(0)));
         QCOMPARE(panel.p().OrvaneCom->portLabel(), prefix.chopped(2));
-        QCOMPARE(pty.receive(4, 2000), QByteArray("d 1\r"));
+        QCOMPARE(pty.receive(8, 2000), QByteArray("d 1\rs 0\r"));
         // Whatever the path, the lock is the device's own, as other programs look for it.
         if (QFileInfo(QStringLiteral("/run/lock")).isWritable())
             QCOMPARE(panel.p().OrvaneCom->lockFile(), QStringLiteral("/run/lock/LCK..") + pty.path().mid(5).replace(u'/', u'_'));

@@ -35,9 +35,13 @@ void TestEndToEnd::runScansEveryChannel()
     panel.p().Halt->click();
     QTRY_VERIFY_WITH_TIMEOUT(sim.count(QStringLiteral("closed")) == 1, 3000);
 
-    const QList<SimProcess::Event> rx = sim.received();
-    QVERIFY(rx.size() >= 28);
+    QList<SimProcess::Event> rx = sim.received();
+    QVERIFY(rx.size() >= 29);
     QCOMPARE(rx[0].what, QStringLiteral("d 1"));
+    // Channel 0 is selected with it, whatever the board had selected before.
+    QCOMPARE(rx[1].what, QStringLiteral("s 0"));
+    QVERIFY(rx[1].t - rx[0].t < 0.05);
+    rx.removeAt(1);
     QCOMPARE(rx[1].what, QStringLiteral("x"));
     const double firstWait = rx[1].t - rx[0].t;
     QVERIFY2(firstWait > 0.95 && firstWait < 2.0, qPrintable(QString::number(firstWait)));

@@ -127,7 +127,7 @@ void TestScanCycle::bytesOfOneStep()
 {
     EngineFixture f;
     f.runToSecondMeasure();
-    QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
+    QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "s ", "0", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
     QCOMPARE(f.state.ChanIdx, qint16(1));
 }
 

@@ -45,12 +45,12 @@ void TestRunControl::startSequence_data()
     QTest::addColumn<int>("portNumber");
     QTest::addColumn<QString>("bytes");
 
-    QTest::newRow("defaults") << QStringList{} << 1 << "d 1\r";
-    QTest::newRow("shield off") << QStringList{"SDOFF"} << 1 << "d 0\r";
-    QTest::newRow("off, then on") << QStringList{"SDOFF", "SDON"} << 1 << "d 1\r";
-    QTest::newRow("Com3") << QStringList{"ComPort3"} << 3 << "d 1\r";
+    QTest::newRow("defaults") << QStringList{} << 1 << "d 1\rs 0\r";
+    QTest::newRow("shield off") << QStringList{"SDOFF"} << 1 << "d 0\rs 0\r";
+    QTest::newRow("off, then on") << QStringList{"SDOFF", "SDON"} << 1 << "d 1\rs 0\r";
+    QTest::newRow("Com3") << QStringList{"ComPort3"} << 3 << "d 1\rs 0\r";
     QTest::newRow("Com4, then Com2, off") << QStringList{"ComPort4", "ComPort2", "SDOFF"} << 2
-                                          << "d 0\r";
+                                          << "d 0\rs 0\r";
 }
 
 void TestRunControl::startSequence()
@@ -69,7 +69,7 @@ void TestRunControl::startSequence()
     expectRunning(f);
     QCOMPARE(f.port->portNumber(), portNumber);
     QCOMPARE(f.port->settings(), QStringLiteral("9600,N,8,1"));
-    QCOMPARE(f.port->writes.size(), 2); // the command, then its CR on its own
+    QCOMPARE(f.port->writes.size(), 5); // each command, then its CR on its own
     QCOMPARE(f.sent(), bytes);
     QCOMPARE(f.p().state.ChanIdx, qint16(0));
     QVERIFY(f.p().Timer1->isActive());
@@ -94,7 +94,7 @@ void TestRunControl::stopLeavesTheChart()
     f.p().Start->click();
     expectRunning(f);
     QCOMPARE(f.port->opens, 2);
-    QCOMPARE(f.sent(), QStringLiteral("d 1\r"));
+    QCOMPARE(f.sent(), QStringLiteral("d 1\rs 0\r"));
     QCOMPARE(f.pixel(60, 6), QColor(Qt::white));
 }
 
@@ -114,7 +114,7 @@ void TestRunControl::runDuringARunStartsOver()
     QVERIFY(f.p().Timer1->isActive());
     QCOMPARE(f.port->opens, 1);
     QCOMPARE(f.port->closes, 0);
-    QCOMPARE(f.sent(), QStringLiteral("d 1\r"));
+    QCOMPARE(f.sent(), QStringLiteral("d 1\rs 0\r"));
     QCOMPARE(f.p().state.ChanIdx, qint16(0));
     QVERIFY(f.reports.isEmpty());
 }
@@ -204,7 +204,7 @@ void TestRunControl::scanFollowsTheMenuMarks()
     f.tick(f.p().Timer1);
     f.answer();
     f.tick(f.p().Timer2);
-    QCOMPARE(f.sent(), QStringLiteral("d 1\rx\rs 3\rx\rs 5\r"));
+    QCOMPARE(f.sent(), QStringLiteral("d 1\rs 0\rx\rs 3\rx\rs 5\r"));
     QVERIFY(f.reports.isEmpty());
 }
 

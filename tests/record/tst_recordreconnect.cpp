@@ -93,7 +93,8 @@ void TestRecordReconnect::resumes()
     QVERIFY2(lost.size() >= leastUnplugs, qPrintable(lines.join(u'\n')));
     QCOMPARE(lost.size() + resumed.size(), lines.size());
     QVERIFY(resumed.size() == lost.size() || resumed.size() == lost.size() - 1);
-    QCOMPARE(sim.count("hangup"), lost.size());
+    // A line gone again while it is being opened is waited for without a word.
+    QVERIFY(lost.size() <= sim.count("hangup"));
     for (const QString &line : lost) {
         QVERIFY2(line.startsWith(QStringLiteral("Com1 (%1): the connection was lost: ").arg(link))
                      && line.endsWith(QStringLiteral("; waiting for the adapter to come back (%1)").arg(link)),
