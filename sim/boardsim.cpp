@@ -222,6 +222,7 @@ int main(int argc, char **argv)
         complain("--log: cannot open '" + options.logPath + "': " + std::strerror(errno));
         return 1;
     }
+    FaultPolicy policy(options, monotonicNow(), log);
     Link link;
     for (bool replugged = false;; replugged = true) {
         if (replugged && !waitOut(wake[0], options.replugSeconds))
@@ -238,11 +239,9 @@ int main(int argc, char **argv)
         if (!options.linkPath.empty() && !link.publish(options.linkPath, line.path()))
             return 1;
         writeAll(STDOUT_FILENO, line.path() + "\n");
-        const double start = monotonicNow();
         if (replugged)
-            log.event(start, "replug " + line.path());
+            policy.replugged(monotonicNow(), line.path());
 
-        FaultPolicy policy(options, start, log);
         Loop loop(line, policy);
         if (!loop.run(wake[0]))
             return 1;

@@ -50,6 +50,17 @@ void FaultPolicy::opened(double now)
     log(now, "opened");
 }
 
+void FaultPolicy::replugged(double now, const std::string &path)
+{
+    for (const ReplyTag &reply : m_line.dropQueued(now))
+        logReply(now, "drop", reply);
+    m_assembler = LineAssembler();
+    m_open = false;
+    m_hungUp = false;
+    m_linesReceived = 0;
+    log(now, "replug " + path);
+}
+
 void FaultPolicy::closed(double now)
 {
     m_open = false;

@@ -33,6 +33,9 @@ public:
     // The count of the panel's openers went from 0 to 1, or back to 0.
     void opened(double now);
     void closed(double now);
+    // A new line after a hang-up, to the same board: what it had selected and
+    // how many readings it gave stay; the count to the next hang-up starts again.
+    void replugged(double now, const std::string &path);
 
     void received(std::string_view bytes, double now);
 

@@ -217,7 +217,9 @@ Options:
                     with --hangup-after: instead of exiting, come back SECONDS
                     (decimal, up to 3600) after each hang-up as a new
                     pseudo-terminal, its path printed on stdout and the --link
-                    pointed at it, and hang up again N command lines later
+                    pointed at it, and hang up again N command lines later;
+                    the board behind it is the same, its selected channel and
+                    the counts of --mute-after and --garble-after go on
   --stall-after N   once N command lines are received (0: before the panel
                     opens the line), stop reading the line for good and keep
                     it full, so that the panel's writes find no room; answers
