@@ -68,6 +68,16 @@ QString syncFailure(const RowFile &file, int error)
     return file.failure(QStringLiteral("cannot put %1 on the disk"), error);
 }
 
+// A QTimer waits at most 24 days at a time, so a long wait is taken a day at a
+// time; false once nothing is left of it.
+bool rearm(QTimer &timer, qint64 leftMs)
+{
+    if (leftMs <= 0)
+        return false;
+    timer.start(int(qMin<qint64>(leftMs, 86'400'000)));
+    return true;
+}
+
 void tell(const QString &message)
 {
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
@@ -86,6 +96,8 @@ Recorder::Recorder(const RecordOptions &options, QObject *parent) : QObject(pare
     connect(m_engine, &ScanEngine::failed, this, &Recorder::onFailed);
     m_giveUp.setSingleShot(true);
     connect(&m_giveUp, &QTimer::timeout, this, [this] {
+        if (rearm(m_giveUp, qint64(*m_options.reconnectTimeout * 1000) - (m_clock.elapsed() - m_lostAtMs)))
+            return;
         finish(kPortFailure, QStringLiteral("Com%1: the adapter did not come back in %2 s (%3)")
                                  .arg(m_options.port)
                                  .arg(*m_options.reconnectTimeout)
@@ -94,11 +106,7 @@ Recorder::Recorder(const RecordOptions &options, QObject *parent) : QObject(pare
     m_end.setTimerType(Qt::PreciseTimer);
     m_end.setSingleShot(true);
     connect(&m_end, &QTimer::timeout, this, [this] {
-        // A QTimer waits at most 24 days at a time.
-        const qint64 left = qint64(*m_options.seconds * 1000) - m_clock.elapsed();
-        if (left > 0)
-            m_end.start(int(qMin<qint64>(left, 86'400'000)));
-        else
+        if (!rearm(m_end, qint64(*m_options.seconds * 1000) - m_clock.elapsed()))
             finish(kRecorded);
     });
 }
@@ -143,6 +151,8 @@ bool Recorder::start()
 
 void Recorder::onReading(qint16 channel, int value)
 {
+    // The board answers on the adapter that came back: from now on its silence ends the run.
+    m_resumed = false;
     // Passes start at channel 0 and climb, so one no higher than the last begins the next.
     if (channel <= m_lastChannel)
         ++m_pass;
@@ -189,7 +199,7 @@ void Recorder::awaitAdapter(const QString &text, bool away)
              .arg(m_adapter.describe()));
     m_wait->start(m_adapter, away);
     if (m_options.reconnectTimeout)
-        m_giveUp.start(int(qMin<double>(*m_options.reconnectTimeout * 1000, 86'400'000)));
+        m_giveUp.start(0);
 }
 
 void Recorder::reopen(const QString &device)

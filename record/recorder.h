@@ -50,7 +50,7 @@ private:
     AdapterWait *m_wait = nullptr;
     AdapterIdentity m_adapter;
     Phase m_phase = Phase::Recording;
-    bool m_resumed = false;
+    bool m_resumed = false; // back, and no reading since
     qint64 m_lostAtMs = 0;
     // Why the adapter, back, would not open, and since when; told once if it lasts.
     QString m_reopenFailure;

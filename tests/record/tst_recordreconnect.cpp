@@ -68,7 +68,7 @@ void TestRecordReconnect::resumes_data()
     QTest::addColumn<int>("leastUnplugs");
     QTest::newRow("unplugged twice") << "30" << "0.6" << 6.0 << 2;
     // Gone again at the first command after each return, every 0.2 s.
-    QTest::newRow("a storm of replugs") << "1" << "0.2" << 5.0 << 10;
+    QTest::newRow("a storm of replugs") << "1" << "0.2" << 5.0 << 5;
 }
 
 // Every reply the board sent while plugged in is a whole row, once, in order,
