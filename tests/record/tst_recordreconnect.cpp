@@ -7,6 +7,10 @@
 
 #include <csignal>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 // Standard error so far, once it holds `needle` (or the time is up).
 QString errorsOnceSaid(Recording &rec, QString &said, const QString &needle, int ms = 5000)
@@ -58,6 +62,7 @@ private slots:
     void resumes();
     void endsWhileAway_data();
     void endsWhileAway();
+    void outputFailsWhileAway();
 };
 
 void TestRecordReconnect::resumes_data()
@@ -184,6 +189,30 @@ void TestRecordReconnect::endsWhileAway()
     QString fault;
     QVERIFY(!rowsOf(rec.output, &fault).isEmpty());
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+// The output lost while the adapter is away (here the reader of a pipe; a full
+// disk takes the same path) ends the recording at the next row, with the
+// output's status.
+void TestRecordReconnect::outputFailsWhileAway()
+{
+    QTemporaryDir dir;
+    const QString link = SimProcess::linkIn(dir);
+    SimProcess sim(QStringList{"--link", link, "--hangup-after", "20", "--replug-after", "1"});
+    const QByteArray fifo = QFile::encodeName(dir.filePath("rows"));
+    QVERIFY(::mkfifo(fifo.constData(), 0600) == 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(reader >= 0);
+    Recording rec;
+    rec.start({"--device", link, "--reconnect", "--force", "--output", QFile::decodeName(fifo)});
+    QString said;
+    QVERIFY(errorsOnceSaid(rec, said, "waiting for the adapter").contains("waiting for the adapter"));
+    ::close(reader);
+    QCOMPARE(rec.exitCode(), 4);
+    said += rec.errors();
+    const QStringList lines = said.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY2(lines[1].contains("resumed on") && lines[2].startsWith("orvane-record: cannot write"), qPrintable(said));
 }
 
 QTEST_GUILESS_MAIN(TestRecordReconnect)
