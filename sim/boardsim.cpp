@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <optional>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -222,7 +223,8 @@ int main(int argc, char **argv)
         complain("--log: cannot open '" + options.logPath + "': " + std::strerror(errno));
         return 1;
     }
-    FaultPolicy policy(options, monotonicNow(), log);
+    // Made once the first line is out: its log may go to standard output, after the device.
+    std::optional<FaultPolicy> policy;
     Link link;
     for (bool replugged = false;; replugged = true) {
         if (replugged && !waitOut(wake[0], options.replugSeconds))
@@ -240,12 +242,14 @@ int main(int argc, char **argv)
             return 1;
         writeAll(STDOUT_FILENO, line.path() + "\n");
         if (replugged)
-            policy.replugged(monotonicNow(), line.path());
+            policy->replugged(monotonicNow(), line.path());
+        else
+            policy.emplace(options, monotonicNow(), log);
 
-        Loop loop(line, policy);
+        Loop loop(line, *policy);
         if (!loop.run(wake[0]))
             return 1;
-        if (g_stop || !policy.hungUp() || options.replugSeconds <= 0.0)
+        if (g_stop || !policy->hungUp() || options.replugSeconds <= 0.0)
             return 0;
         // The device's name goes with the adapter.
         link.remove();
