@@ -22,6 +22,11 @@ AdapterWait::AdapterWait(Ports ports, Back back, QObject *parent)
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &AdapterWait::changed);
 }
 
+AdapterIdentity AdapterWait::identify(const QString &device) const
+{
+    return identifyAdapter(device, QFileInfo(device).canonicalFilePath(), m_ports());
+}
+
 void AdapterWait::start(const AdapterIdentity &id, bool away)
 {
     m_id = id;

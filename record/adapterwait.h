@@ -19,6 +19,9 @@ public:
 
     AdapterWait(Ports ports, Back back, QObject *parent = nullptr);
 
+    // The adapter opened by `device`, as it is listed now.
+    AdapterIdentity identify(const QString &device) const;
+
     // `away`: the adapter must be seen gone before it counts as back.
     void start(const AdapterIdentity &id, bool away);
     void stop();

@@ -12,10 +12,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileInfo>
 
 #include <cstdio>
-#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -42,7 +40,6 @@ ScanEngine *makeEngine(Startup &state, const PortSource &ports, ScanEngine::Chos
 }
 
 constexpr qint64 kUntoldFailureMs = 5000;
-constexpr qint64 kTold = std::numeric_limits<qint64>::max();
 
 bool waitsForAdapter(Failure kind, bool resumed)
 {
@@ -140,10 +137,8 @@ bool Recorder::start()
         return false;
     // The shield-driver command has just gone out, after the opening, which may take long.
     m_clock.start();
-    if (m_wait) {
-        const QString device = m_engine->OrvaneCom->device();
-        m_adapter = identifyAdapter(device, QFileInfo(device).canonicalFilePath(), PortSource::system().ports());
-    }
+    if (m_wait)
+        m_adapter = m_wait->identify(m_engine->OrvaneCom->device());
     if (m_options.seconds)
         m_end.start(0);
     return true;
@@ -182,7 +177,8 @@ void Recorder::onFailed(Failure kind, const QString &text)
         m_reopenFailure = text; // reopen() goes on waiting
         return;
     }
-    if (!m_wait || !waitsForAdapter(kind, m_resumed)) {
+    // Lost while the first opening is under way, there is no adapter known to wait for.
+    if (!m_wait || !m_clock.isValid() || !waitsForAdapter(kind, m_resumed)) {
         finish(exitStatusOf(kind), text);
         return;
     }
@@ -213,14 +209,15 @@ void Recorder::reopen(const QString &device)
         const qint64 now = m_clock.elapsed();
         if (m_failingSinceMs < 0)
             m_failingSinceMs = now;
-        else if (now - m_failingSinceMs > kUntoldFailureMs && m_failingSinceMs != kTold) {
+        else if (now - m_failingSinceMs > kUntoldFailureMs && !m_failingTold) {
             m_progress->say(m_reopenFailure + QStringLiteral("; still waiting for the adapter"));
-            m_failingSinceMs = kTold;
+            m_failingTold = true;
         }
         m_wait->again();
         return;
     }
     m_failingSinceMs = -1;
+    m_failingTold = false;
     m_phase = Phase::Recording;
     m_resumed = true;
     m_giveUp.stop();

@@ -54,7 +54,8 @@ private:
     qint64 m_lostAtMs = 0;
     // Why the adapter, back, would not open, and since when; told once if it lasts.
     QString m_reopenFailure;
-    qint64 m_failingSinceMs = -1;
+    qint64 m_failingSinceMs = -1; // -1: not failing
+    bool m_failingTold = false;
     QTimer m_giveUp;
     std::unique_ptr<RowFile> m_file;
     std::unique_ptr<PeriodicSync> m_sync;

@@ -44,6 +44,9 @@ QString SystemCommPort::deviceFor(int portNumber) const
 
 QString SystemCommPort::fallbackFor(int portNumber) const
 {
+    // Only the serial port standing in for a missing adapter needs the ports listed again.
+    if (device() != fallbackDevice(portNumber, {}))
+        return {};
     return portFallbackReason(portNumber, m_source.env, m_source.ports());
 }
 
