@@ -5,6 +5,7 @@
 #include "app/sessionend.h"
 #include "app/trace.h"
 #include "charset/charset.h"
+#include "follow/runoffer.h"
 #include "serial/commport.h"
 #include "timing/precisewake.h"
 #include "scheduling/scheduling.h"
@@ -59,6 +60,8 @@ int runProgram(int argc, char *argv[], const std::function<void(Orvane &)> &star
     // while an About window keeps the program alive.
     window->setAttribute(Qt::WA_DeleteOnClose);
     watchForExit(window);
+    // Recorders of this user's may record the run alongside, without taking the port.
+    new RunOffer(window->panel().engine);
     Trace::installFromEnvironment(window);
     window->show();
     if (started)

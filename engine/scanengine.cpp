@@ -86,10 +86,19 @@ bool ScanEngine::start()
     }
     Timer2->stop();
     arm(Timer1);
+    emit started();
     return true;
 }
 
 void ScanEngine::stop()
+{
+    const bool running = isRunning();
+    halt();
+    if (running)
+        emit stopped();
+}
+
+void ScanEngine::halt()
 {
     Timer1->stop();
     Timer2->stop();
@@ -104,7 +113,7 @@ bool ScanEngine::isRunning() const
 
 void ScanEngine::fail(Failure kind, const QString &text)
 {
-    stop();
+    halt();
     emit failed(kind, text);
 }
 

@@ -44,9 +44,11 @@ public:
     // Opens port PortIdx + 1 (unless it is open already), sends the shield-driver
     // command and arms Timer1. False when it failed; the failure went out through failed().
     bool start();
-    // Timers off, port closed if open. Sends nothing.
+    // Timers off, port closed if open. Sends nothing. Tells stopped() when a run was going.
     void stop();
     bool isRunning() const;
+    // The channels that take part now.
+    std::bitset<kChannelCount> chosen() const { return m_chosen(); }
 
     // The event handlers, as the timers and the port call them.
     void Timer1_Timer(); // measure
@@ -59,6 +61,10 @@ public:
     CommPort *const OrvaneCom;
 
 signals:
+    // A run has begun: the shield-driver command went out. Again when Run is pressed during a run.
+    void started();
+    // A run has ended as asked, by stop(); a failure tells failed() instead.
+    void stopped();
     // A receive event begins for the channel being read.
     void receiving(qint16 channel);
     // A reply, as received (not inverted), for the channel its measure command read.
@@ -68,6 +74,7 @@ signals:
 
 private:
     void arm(QTimer *timer);
+    void halt();
     void fail(Failure kind, const QString &text);
     bool dispatch(const char *event, const std::function<bool()> &handler);
 

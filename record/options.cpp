@@ -38,7 +38,8 @@ struct Parser {
                                                "(default: all 18)."),
                                 QStringLiteral("LIST")};
     QCommandLineOption shield{QStringLiteral("shield"),
-                              QStringLiteral("Shield driver on or off (default on)."),
+                              QStringLiteral("Shield driver on or off (default on; following a "
+                                             "panel's run, as the panel has it)."),
                               QStringLiteral("MODE")};
     QCommandLineOption seconds{QStringLiteral("seconds"),
                                QStringLiteral("Stop S seconds after the first command (default: "
@@ -61,6 +62,9 @@ struct Parser {
                                                 "product; without a serial number, the same "
                                                 "/dev/serial/by-id or by-path name; else the same path, "
                                                 "a symbolic link followed again.")};
+    QCommandLineOption noFollow{QStringLiteral("no-follow"),
+                                QStringLiteral("When a panel of this user is already scanning the "
+                                               "port, refuse, rather than record the panel's run.")};
     QCommandLineOption reconnectTimeout{QStringLiteral("reconnect-timeout"),
                                         QStringLiteral("With --reconnect: end with status 3 when the "
                                                        "adapter has not come back in S seconds (default: "
@@ -74,8 +78,8 @@ struct Parser {
                            "scanning as the panel's Run does, one channel every 100 ms."));
         qt.addHelpOption();
         qt.addVersionOption();
-        qt.addOptions({port, device, channels, shield, seconds, sweeps, output, force, quiet, reconnect,
-                       reconnectTimeout});
+        qt.addOptions({port, device, channels, shield, seconds, sweeps, output, force, quiet, noFollow,
+                       reconnect, reconnectTimeout});
     }
 };
 
@@ -131,7 +135,9 @@ CommandLine parseCommandLine(const QStringList &arguments, bool stdoutIsTerminal
         if (mode != u"on" && mode != u"off")
             return refuse(QStringLiteral("--shield: expected on or off, got '%1'").arg(mode));
         o.shieldMode = mode == u"on" ? 0 : 1;
+        o.shieldGiven = true;
     }
+    o.follow = !p.qt.isSet(p.noFollow);
     for (const auto &[option, target] : {std::pair{&p.seconds, &o.seconds},
                                          std::pair{&p.reconnectTimeout, &o.reconnectTimeout}}) {
         if (!p.qt.isSet(*option))

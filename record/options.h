@@ -24,11 +24,13 @@ struct RecordOptions {
     QString device;                    // empty: what the port finds
     ChannelSet channels = ChannelSet().set();
     qint16 shieldMode = 0;             // as the panel keeps it: 0 on, 1 off
+    bool shieldGiven = false;          // asked for, not taken by default
     std::optional<double> seconds;     // from the first command
     std::optional<qint64> sweeps;      // passes over the chosen channels
     QString output;                    // empty: standard output
     bool force = false;
     bool quiet = false;
+    bool follow = true;                      // record a panel's run that holds the port
     bool reconnect = false;                  // wait for a lost adapter to come back
     std::optional<double> reconnectTimeout; // how long, at most
 };

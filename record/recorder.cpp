@@ -4,6 +4,7 @@
 #include "wire/portdevice.h"
 #include "record/adapterwait.h"
 #include "record/csv.h"
+#include "record/followedrun.h"
 #include "record/periodicsync.h"
 #include "record/progress.h"
 #include "record/rowfile.h"
@@ -83,7 +84,8 @@ void tell(const QString &message)
 
 Recorder::Recorder(const RecordOptions &options, QObject *parent) : QObject(parent), m_options(options)
 {
-    const PortSource ports = portsFor(options, m_reopenAt);
+    m_ports = portsFor(options, m_reopenAt);
+    const PortSource &ports = m_ports;
     m_engine = makeEngine(m_state, ports, [this] { return m_options.channels; }, this);
     if (options.reconnect)
         m_wait = new AdapterWait(ports.ports, [this](const QString &device) { reopen(device); }, this);
@@ -132,6 +134,11 @@ bool Recorder::start()
         return Progress::Count{m_clock.isValid() ? m_clock.elapsed() : 0, m_readings, m_phase != Phase::Recording};
     };
     m_progress = new Progress(shown, m_file->name(), count, this);
+    if (m_options.follow) {
+        const QString device = deviceForPort(m_options.port, m_ports.env, m_ports.ports());
+        if (FollowedRun *run = FollowedRun::find(device, this))
+            return follow(run);
+    }
     // A port that cannot be opened has been told through failed() already.
     if (!m_engine->start())
         return false;
@@ -144,6 +151,30 @@ bool Recorder::start()
     return true;
 }
 
+bool Recorder::follow(FollowedRun *run)
+{
+    if (const QString why = run->refusal(m_options); !why.isEmpty()) {
+        finish(kUsageError, appText(why));
+        return false;
+    }
+    m_progress->say(appText(run->following()));
+    connect(run, &FollowedRun::reading, this,
+            [this](qint64 pass, qint16 channel, int value, const QDateTime &time, qint64 elapsedMs) {
+                m_pass = pass;
+                // --sweeps counts whole passes: the one under way at the start is not kept.
+                if (!m_options.sweeps || pass > 0)
+                    keep(channel, value, time, elapsedMs);
+            });
+    connect(run, &FollowedRun::ended, this, [this](ExitStatus status, const QString &message) {
+        finish(status, message);
+    });
+    m_clock.start();
+    if (m_options.seconds)
+        m_end.start(0);
+    run->begin();
+    return true;
+}
+
 void Recorder::onReading(qint16 channel, int value)
 {
     // The board answers on the adapter that came back: from now on its silence ends the run.
@@ -152,14 +183,20 @@ void Recorder::onReading(qint16 channel, int value)
     if (channel <= m_lastChannel)
         ++m_pass;
     m_lastChannel = channel;
+    keep(channel, value, QDateTime::currentDateTimeUtc(), m_clock.elapsed());
+}
+
+void Recorder::keep(qint16 channel, int value, const QDateTime &time, qint64 elapsedMs)
+{
+    if (m_status >= 0)
+        return;
     if (m_options.sweeps && m_pass > *m_options.sweeps) {
         finish(kRecorded);
         return;
     }
     // The scan reads channel 0 at the start, and may between passes, whether or not it is chosen.
     if (m_options.channels[size_t(channel)]) {
-        const QDateTime now = QDateTime::currentDateTimeUtc();
-        if (!m_file->append(csvRow(now, m_clock.elapsed(), channelName(channel), value))) {
+        if (!m_file->append(csvRow(time, elapsedMs, channelName(channel), value))) {
             outputFailed(m_file->error());
             return;
         }
@@ -247,7 +284,7 @@ void Recorder::finish(int status, const QString &message)
     m_sync.reset();
     if (!message.isEmpty())
         tell(message);
-    if (m_file && status == kPortFailure && m_readings == 0) {
+    if (m_file && (status == kUsageError || (status == kPortFailure && m_readings == 0))) {
         m_file->discard();
     } else if (m_file && status != kOutputFailure) {
         if (const int error = m_file->sync()) {

@@ -3,6 +3,7 @@
 #include "record/options.h"
 #include "model/startup.h"
 #include "serial/failure.h"
+#include "serial/systemport.h"
 #include "wire/adapter.h"
 
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <memory>
 
 class AdapterWait;
+class FollowedRun;
 class PeriodicSync;
 class Progress;
 class RowFile;
@@ -35,7 +37,11 @@ public:
 private:
     enum class Phase { Recording, Away, Reopening };
 
+    // A panel of this user holds the port: record its run instead.
+    bool follow(FollowedRun *run);
     void onReading(qint16 channel, int value);
+    // Writes the reading as a row when its channel is chosen, and ends after the sweeps asked for.
+    void keep(qint16 channel, int value, const QDateTime &time, qint64 elapsedMs);
     void onFailed(Failure kind, const QString &text);
     void outputFailed(const QString &message);
     // The adapter is gone, or back with a board that does not answer: wait for it.
@@ -46,6 +52,7 @@ private:
     Startup m_state;
     // Where the port opens once the adapter came back under another name.
     std::shared_ptr<QString> m_reopenAt = std::make_shared<QString>();
+    PortSource m_ports;
     ScanEngine *m_engine;
     AdapterWait *m_wait = nullptr;
     AdapterIdentity m_adapter;
@@ -63,7 +70,8 @@ private:
     QElapsedTimer m_clock;
     QTimer m_end;
     qint64 m_readings = 0;
-    // The pass of the scan the last reading belongs to, and its channel.
+    // The pass of the scan the last reading belongs to, and its channel; 0
+    // while a followed run's pass the recording began in lasts.
     qint64 m_pass = 0;
     int m_lastChannel = kChannelCount;
     int m_status = -1;

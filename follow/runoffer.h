@@ -1,0 +1,60 @@
+#pragma once
+
+#include "follow/runlines.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class ScanEngine;
+
+// Offers the run of `engine` to the recorders of the same user: while its port
+// is open it listens on a private local socket named for the device, and sends
+// each follower every reading the panel draws, then how the run ended. Nothing
+// a follower does holds the scan up: writes never wait, a follower that falls
+// kBacklog readings behind is dropped, and one that writes anything is cut off.
+class RunOffer : public QObject {
+public:
+    static constexpr int kBacklog = 1000;     // readings a follower may leave unread
+    static constexpr int kMaxFollowers = 16;
+    static constexpr int kLastReadMs = 30'000; // a follower's time to read its last lines
+
+    // Who may follow, by user id; this user alone unless told.
+    using Admits = std::function<bool(qint64 uid)>;
+
+    explicit RunOffer(ScanEngine *engine, Admits admits = {});
+    ~RunOffer() override;
+
+    // Where the run is offered now; empty while there is none.
+    QString path() const { return m_path; }
+    int followers() const { return int(m_followers.size()); }
+
+private:
+    struct Follower;
+
+    void offer();
+    void end(const RunEnd &how);
+    void stopListening();
+    void onReading(qint16 channel, int value);
+    void acceptWaiting();
+    void flush(Follower &f);
+    void drop(Follower &f);
+    void closeEnded();
+
+    ScanEngine *m_engine;
+    Admits m_admits;
+    int m_listenFd = -1;
+    quint64 m_inode = 0;
+    QString m_path;
+    QObject *m_listening = nullptr; // the listening socket's notifier
+    std::vector<std::unique_ptr<Follower>> m_followers;
+    QElapsedTimer m_run;
+    QTimer m_reaper;
+    qint64 m_pass = 0;
+    int m_lastChannel = 0;
+    bool m_toldUnoffered = false;
+};

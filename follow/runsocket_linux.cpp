@@ -1,0 +1,225 @@
+#include "follow/runsocket.h"
+
+#include "wire/devicename.h"
+#include "wire/lockfile.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace runsocket {
+namespace {
+// Little room in the system, so that what a follower has not read waits in the
+// panel's own queue, counted and bounded there.
+constexpr int kSendBuffer = 16 * 1024;
+constexpr int kConnectTries = 20; // 50 ms apart: a panel busy accepting others
+
+QString runtimeFolder()
+{
+    const QString given = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QFileInfo(given).isAbsolute())
+        return given;
+    // Started by cron or `su -`, the session's folder is still there, though not named.
+    const QString session = QStringLiteral("/run/user/%1").arg(ownUid());
+    struct stat st {};
+    if (::lstat(encodeDeviceName(session).constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid())
+        return session;
+    return {};
+}
+
+QString candidate(const QString &runtime)
+{
+    return runtime.isEmpty() ? QStringLiteral("/tmp/orvane-%1").arg(ownUid()) : runtime + QStringLiteral("/orvane");
+}
+
+// A folder only this user may enter and write, itself no link.
+bool isPrivate(const QString &folder)
+{
+    struct stat st {};
+    return ::lstat(encodeDeviceName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+bool fillAddress(const QString &path, sockaddr_un &address)
+{
+    const QByteArray bytes = encodeDeviceName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (bytes.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, bytes.constData(), size_t(bytes.size()));
+    return true;
+}
+
+Peer withCredentials(int fd)
+{
+    ucred cred {};
+    socklen_t size = sizeof cred;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) != 0) {
+        ::close(fd);
+        return {};
+    }
+    return {fd, qint64(cred.uid), qint64(cred.pid)};
+}
+
+QString errorText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+} // namespace
+
+qint64 ownUid()
+{
+    return qint64(::getuid());
+}
+
+QStringList folders()
+{
+    QStringList out;
+    for (const QString &folder : {candidate(runtimeFolder()), candidate({})})
+        if (!out.contains(folder) && isPrivate(folder))
+            out << folder;
+    return out;
+}
+
+QString offerFolder(QString *why)
+{
+    const QString folder = candidate(runtimeFolder());
+    if (::mkdir(encodeDeviceName(folder).constData(), 0700) != 0 && errno != EEXIST) {
+        *why = QStringLiteral("cannot make %1: %2").arg(folder, errorText());
+        return {};
+    }
+    if (!isPrivate(folder)) {
+        *why = QStringLiteral("%1 is not this user's alone").arg(folder);
+        return {};
+    }
+    return folder;
+}
+
+QString socketName(const QString &device)
+{
+    char real[PATH_MAX];
+    const QString canonical = ::realpath(encodeDeviceName(device).constData(), real)
+                                  ? decodeDeviceName(QByteArray(real))
+                                  : device;
+    // Named as the lock file is, so a user can tell whose it is; a long name by its hash.
+    const QString lock = lockFileName(canonical);
+    if (!lock.isEmpty() && lock.size() <= 48)
+        return lock.mid(5) + QStringLiteral(".sock");
+    return QString::fromLatin1(
+               QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha256).toHex().left(32))
+           + QStringLiteral(".sock");
+}
+
+int listenAt(const QString &path, quint64 *inode, QString *why)
+{
+    sockaddr_un address;
+    if (!fillAddress(path, address)) {
+        *why = QStringLiteral("the name %1 is too long").arg(path);
+        return -1;
+    }
+    // The device is ours, so whatever is named for it here is left from a panel that ended.
+    ::unlink(address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || ::listen(fd, 16) != 0) {
+        *why = QStringLiteral("cannot listen at %1: %2").arg(path, errorText());
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    struct stat st {};
+    *inode = ::lstat(address.sun_path, &st) == 0 ? quint64(st.st_ino) : 0;
+    return fd;
+}
+
+Peer accept(int listenFd)
+{
+    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0)
+        return {};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSendBuffer, sizeof kSendBuffer);
+    return withCredentials(fd);
+}
+
+Peer connectTo(const QString &path)
+{
+    sockaddr_un address;
+    if (!fillAddress(path, address))
+        return {};
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return {};
+    for (int tries = 0; ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0; ++tries) {
+        if ((errno != EAGAIN && errno != EINTR) || tries == kConnectTries) {
+            ::close(fd);
+            return {};
+        }
+        const timespec pause{0, 50'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+    return withCredentials(fd);
+}
+
+qint64 send(int fd, QByteArrayView bytes)
+{
+    for (;;) {
+        const ssize_t n = ::send(fd, bytes.data(), size_t(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
+qint64 receive(int fd, char *buffer, qint64 size)
+{
+    for (;;) {
+        const ssize_t n = ::recv(fd, buffer, size_t(size), MSG_DONTWAIT);
+        if (n > 0)
+            return n;
+        if (n == 0)
+            return -1;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
+bool waitReadable(int fd, int ms)
+{
+    pollfd p{fd, POLLIN, 0};
+    int n;
+    while ((n = ::poll(&p, 1, ms)) < 0 && errno == EINTR) {
+    }
+    return n > 0;
+}
+
+void close(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+void remove(const QString &path, quint64 inode)
+{
+    const QByteArray name = encodeDeviceName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) == 0 && quint64(st.st_ino) == inode)
+        ::unlink(name.constData());
+}
+} // namespace runsocket

@@ -1,0 +1,85 @@
+#include "record/followedrun.h"
+
+#include "follow/runfollower.h"
+
+#include <QCoreApplication>
+
+namespace {
+QString shieldWord(qint16 mode)
+{
+    return mode == 0 ? QStringLiteral("on") : QStringLiteral("off");
+}
+} // namespace
+
+FollowedRun *FollowedRun::find(const QString &device, QObject *parent)
+{
+    std::unique_ptr<RunFollower> follower = RunFollower::follow(device);
+    return follower ? new FollowedRun(std::move(follower), parent) : nullptr;
+}
+
+FollowedRun::FollowedRun(std::unique_ptr<RunFollower> follower, QObject *parent)
+    : QObject(parent), m_follower(std::move(follower))
+{
+    connect(m_follower.get(), &RunFollower::reading, this, &FollowedRun::onReading);
+    connect(m_follower.get(), &RunFollower::ended, this, &FollowedRun::onEnded);
+}
+
+FollowedRun::~FollowedRun() = default;
+
+QString FollowedRun::port() const
+{
+    return QStringLiteral("Com%1").arg(m_follower->panel().hello.port);
+}
+
+QString FollowedRun::following() const
+{
+    const RunFollower::Panel &panel = m_follower->panel();
+    return QStringLiteral("recording the run of %1 (process %2) on %3 (%4)")
+        .arg(panel.program.isEmpty() ? QStringLiteral("a panel") : panel.program)
+        .arg(panel.pid)
+        .arg(port(), panel.hello.device);
+}
+
+QString FollowedRun::refusal(const RecordOptions &options) const
+{
+    const qint16 shield = m_follower->panel().hello.shield;
+    if (!options.shieldGiven || options.shieldMode == shield)
+        return {};
+    return QStringLiteral("%1: the panel's run has the shield driver %2, and --shield %3 cannot change it; "
+                          "leave --shield out to record it as it is")
+        .arg(port(), shieldWord(shield), shieldWord(options.shieldMode));
+}
+
+void FollowedRun::begin()
+{
+    m_follower->begin();
+}
+
+void FollowedRun::onReading(const RunReading &r)
+{
+    emit reading(r.pass - m_follower->panel().hello.pass, r.channel, r.value,
+                 QDateTime::fromMSecsSinceEpoch(r.utcMs).toUTC(), r.elapsedMs);
+}
+
+void FollowedRun::onEnded(const RunEnd &end)
+{
+    const QString app = QCoreApplication::applicationName() + QStringLiteral(": ") + port();
+    switch (end.how) {
+    case RunEnd::How::Stopped:
+        emit ended(kRecorded, app + QStringLiteral(": the panel's run ended"));
+        return;
+    case RunEnd::How::Exited:
+        emit ended(kRecorded, app + QStringLiteral(": the panel's run ended: %1 (process %2) has exited")
+                                    .arg(m_follower->panel().program)
+                                    .arg(m_follower->panel().pid));
+        return;
+    case RunEnd::How::Failed:
+        emit ended(exitStatusOf(end.kind), end.text);
+        return;
+    case RunEnd::How::Dropped:
+        emit ended(kPortFailure, app + QStringLiteral(": this recording fell %1 readings behind the panel's "
+                                                      "run and was cut off; the rows after that are missing")
+                                           .arg(end.backlog));
+        return;
+    }
+}
