@@ -1,7 +1,6 @@
 #include "follow/runfollower.h"
 
 #include "follow/runsocket.h"
-#include "serial/ttydevice.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -59,7 +58,7 @@ std::unique_ptr<RunFollower> RunFollower::followAt(const QString &path)
         runsocket::close(peer.fd);
         return nullptr;
     }
-    return std::unique_ptr<RunFollower>(new RunFollower(peer.fd, {peer.pid, processName(peer.pid), *hello}, rest));
+    return std::unique_ptr<RunFollower>(new RunFollower(peer.fd, {peer.pid, runsocket::programOf(peer.pid), *hello}, rest));
 }
 
 RunFollower::RunFollower(int fd, Panel panel, QByteArray rest)

@@ -34,6 +34,8 @@ Peer accept(int listenFd);
 // Connected to `path`, not blocking; closed when nobody listens there.
 Peer connectTo(const QString &path);
 qint64 ownUid();
+// A process's name as the system gives it; empty where it does not.
+QString programOf(qint64 pid);
 
 // Bytes written, 0 when the socket takes none now, -1 when it is broken.
 qint64 send(int fd, QByteArrayView bytes);

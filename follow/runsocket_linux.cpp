@@ -1,5 +1,6 @@
 #include "follow/runsocket.h"
 
+#include "serial/ttydevice.h"
 #include "wire/devicename.h"
 #include "wire/lockfile.h"
 
@@ -82,6 +83,11 @@ QString errorText()
 qint64 ownUid()
 {
     return qint64(::getuid());
+}
+
+QString programOf(qint64 pid)
+{
+    return processName(pid);
 }
 
 QStringList folders()

@@ -17,6 +17,7 @@ int listenAt(const QString &, quint64 *, QString *why)
 Peer accept(int) { return {}; }
 Peer connectTo(const QString &) { return {}; }
 qint64 ownUid() { return -1; }
+QString programOf(qint64) { return {}; }
 qint64 send(int, QByteArrayView) { return -1; }
 qint64 receive(int, char *, qint64) { return -1; }
 bool waitReadable(int, int) { return false; }
