@@ -34,7 +34,16 @@ std::optional<RunHello> readHello(int fd, QByteArray *rest)
 
 std::unique_ptr<RunFollower> RunFollower::follow(const QString &device)
 {
-    const QString name = runsocket::socketName(device);
+    return followNamed(runsocket::socketName(device));
+}
+
+std::unique_ptr<RunFollower> RunFollower::followPort(int port)
+{
+    return followNamed(runsocket::portName(port));
+}
+
+std::unique_ptr<RunFollower> RunFollower::followNamed(const QString &name)
+{
     for (const QString &folder : runsocket::folders()) {
         const QString path = folder + u'/' + name;
         if (!QFileInfo::exists(path))

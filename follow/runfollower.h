@@ -26,6 +26,8 @@ public:
     // The run a panel of this user offers on `device`, found in the private
     // folders; null when none does (no panel, another user's, or one that ended).
     static std::unique_ptr<RunFollower> follow(const QString &device);
+    // The same for the panel's port N, whatever device that opened.
+    static std::unique_ptr<RunFollower> followPort(int port);
     // The same at `path`, a socket's path.
     static std::unique_ptr<RunFollower> followAt(const QString &path);
     ~RunFollower() override;
@@ -41,6 +43,7 @@ signals:
     void ended(const RunEnd &end);
 
 private:
+    static std::unique_ptr<RunFollower> followNamed(const QString &name);
     RunFollower(int fd, Panel panel, QByteArray rest);
     void readWaiting();
     void handLines();

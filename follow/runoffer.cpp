@@ -58,9 +58,10 @@ void RunOffer::offer()
     if (m_listenFd >= 0)
         return;
     QString why;
-    const QString folder = runsocket::offerFolder(&why);
-    if (!folder.isEmpty()) {
-        m_path = folder + u'/' + runsocket::socketName(m_engine->OrvaneCom->device());
+    m_folder = runsocket::offerFolder(&why);
+    if (!m_folder.isEmpty()) {
+        m_socketName = runsocket::socketName(m_engine->OrvaneCom->device());
+        m_path = m_folder + u'/' + m_socketName;
         m_listenFd = runsocket::listenAt(m_path, &m_inode, &why);
     }
     if (m_listenFd < 0) {
@@ -73,6 +74,9 @@ void RunOffer::offer()
     auto *notifier = new QSocketNotifier(qintptr(m_listenFd), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &RunOffer::acceptWaiting);
     m_listening = notifier;
+    // A recorder whose port N is named nowhere follows the panel's Com N.
+    m_port = m_engine->state.PortIdx + 1;
+    runsocket::linkPort(m_folder, m_port, m_socketName);
     m_run.start();
     m_pass = 0;
     m_lastChannel = kChannelCount;
@@ -85,6 +89,7 @@ void RunOffer::stopListening()
     delete m_listening;
     m_listening = nullptr;
     runsocket::close(m_listenFd);
+    runsocket::unlinkPort(m_folder, m_port, m_socketName);
     runsocket::remove(m_path, m_inode);
     m_listenFd = -1;
     m_path.clear();

@@ -50,6 +50,9 @@ private:
     int m_listenFd = -1;
     quint64 m_inode = 0;
     QString m_path;
+    QString m_folder;
+    QString m_socketName;
+    int m_port = 0;
     QObject *m_listening = nullptr; // the listening socket's notifier
     std::vector<std::unique_ptr<Follower>> m_followers;
     QElapsedTimer m_run;

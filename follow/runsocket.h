@@ -26,6 +26,13 @@ QString offerFolder(QString *why);
 // The socket's name for `device`, the same for every name of the device.
 QString socketName(const QString &device);
 
+// The name by which a panel's port number leads to its socket: "Com1.sock".
+QString portName(int port);
+// `folder`/portName(port) made a link to `socketName`, whatever stood there replaced.
+void linkPort(const QString &folder, int port, const QString &socketName);
+// The link removed, unless it leads elsewhere by now.
+void unlinkPort(const QString &folder, int port, const QString &socketName);
+
 // Listening, not blocking, at `path`, whatever stood there removed first. -1
 // on failure, with `why`. `inode` tells the socket's file apart from a later one.
 int listenAt(const QString &path, quint64 *inode, QString *why);

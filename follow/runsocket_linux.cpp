@@ -128,6 +128,28 @@ QString socketName(const QString &device)
            + QStringLiteral(".sock");
 }
 
+QString portName(int port)
+{
+    return QStringLiteral("Com%1.sock").arg(port);
+}
+
+void linkPort(const QString &folder, int port, const QString &socketName)
+{
+    const QByteArray link = encodeDeviceName(folder + u'/' + portName(port));
+    ::unlink(link.constData());
+    // A convenience: where it cannot be made, the device's name still leads there.
+    [[maybe_unused]] const int made = ::symlink(encodeDeviceName(socketName).constData(), link.constData());
+}
+
+void unlinkPort(const QString &folder, int port, const QString &socketName)
+{
+    const QByteArray link = encodeDeviceName(folder + u'/' + portName(port));
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(link.constData(), target, sizeof target);
+    if (n > 0 && QByteArray(target, n) == encodeDeviceName(socketName))
+        ::unlink(link.constData());
+}
+
 int listenAt(const QString &path, quint64 *inode, QString *why)
 {
     sockaddr_un address;

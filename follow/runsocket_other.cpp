@@ -9,6 +9,9 @@ QString offerFolder(QString *why)
     return {};
 }
 QString socketName(const QString &) { return {}; }
+QString portName(int) { return {}; }
+void linkPort(const QString &, int, const QString &) {}
+void unlinkPort(const QString &, int, const QString &) {}
 int listenAt(const QString &, quint64 *, QString *why)
 {
     *why = QStringLiteral("not offered on this system");

@@ -11,9 +11,11 @@ QString shieldWord(qint16 mode)
 }
 } // namespace
 
-FollowedRun *FollowedRun::find(const QString &device, QObject *parent)
+FollowedRun *FollowedRun::find(const QString &device, int unnamedPort, QObject *parent)
 {
     std::unique_ptr<RunFollower> follower = RunFollower::follow(device);
+    if (!follower && unnamedPort > 0)
+        follower = RunFollower::followPort(unnamedPort);
     return follower ? new FollowedRun(std::move(follower), parent) : nullptr;
 }
 

@@ -17,9 +17,10 @@ struct RunReading;
 class FollowedRun : public QObject {
     Q_OBJECT
 public:
-    // The run a panel of this user is scanning on `device`; null, with nothing
+    // The run a panel of this user is scanning on `device`, else, when
+    // `unnamedPort` is not 0, on its port of that number; null, with nothing
     // said, when there is none to follow.
-    static FollowedRun *find(const QString &device, QObject *parent);
+    static FollowedRun *find(const QString &device, int unnamedPort, QObject *parent);
     ~FollowedRun() override;
 
     // "recording the run of orvane (process 4242) on Com1 (/dev/ttyUSB0)"

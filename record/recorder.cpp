@@ -136,7 +136,9 @@ bool Recorder::start()
     m_progress = new Progress(shown, m_file->name(), count, this);
     if (m_options.follow) {
         const QString device = deviceForPort(m_options.port, m_ports.env, m_ports.ports());
-        if (FollowedRun *run = FollowedRun::find(device, this))
+        // A port whose device nobody named here is the panel's port of that number.
+        const bool named = !m_ports.env(portVariable(m_options.port)).isEmpty();
+        if (FollowedRun *run = FollowedRun::find(device, named ? 0 : m_options.port, this))
             return follow(run);
     }
     // A port that cannot be opened has been told through failed() already.

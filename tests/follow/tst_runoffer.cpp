@@ -31,12 +31,14 @@ struct Offered {
         f.tick(f.timer2());
     }
     // A follower, found as the recorder finds it; the offer answers while it waits.
-    std::unique_ptr<RunFollower> follow()
+    // By the device, or by the panel's port number when `port` is given.
+    std::unique_ptr<RunFollower> follow(int port = 0)
     {
         QThread *here = QThread::currentThread();
         const QString device = f.port->device();
-        auto found = std::async(std::launch::async, [device, here] {
-            std::unique_ptr<RunFollower> follower = RunFollower::follow(device);
+        auto found = std::async(std::launch::async, [device, port, here] {
+            std::unique_ptr<RunFollower> follower =
+                port ? RunFollower::followPort(port) : RunFollower::follow(device);
             if (follower)
                 follower->moveToThread(here);
             return follower;
@@ -112,15 +114,20 @@ void TestRunOffer::offeredWhileThePortIsOpen()
     runsocket::close(runsocket::listenAt(stale, &inode, &why));
     QVERIFY(!o.follow());
 
+    o.f.state.PortIdx = 2;
+    o.f.port->devices[3] = QStringLiteral("/dev/fake1");
     QVERIFY(o.f.engine.start());
     QCOMPARE(o.offer->path(), stale);
     QVERIFY(o.follow());
+    QVERIFY(o.follow(3));
+    QVERIFY(!o.follow(1));
     // Run again during the run goes on offering the same.
     QVERIFY(o.f.engine.start());
     QCOMPARE(o.offer->path(), stale);
     o.f.engine.stop();
     QVERIFY(o.offer->path().isEmpty());
     QVERIFY(!QFileInfo::exists(stale));
+    QVERIFY(!QFileInfo::exists(QFileInfo(stale).path() + QStringLiteral("/Com3.sock")));
 }
 
 void TestRunOffer::followsWhatThePanelDraws_data()
