@@ -101,16 +101,16 @@ QStringList folders()
 
 QString offerFolder(QString *why)
 {
-    const QString folder = candidate(runtimeFolder());
-    if (::mkdir(encodeDeviceName(folder).constData(), 0700) != 0 && errno != EEXIST) {
-        *why = QStringLiteral("cannot make %1: %2").arg(folder, errorText());
-        return {};
+    // A runtime folder named but missing or unusable leaves the temporary one.
+    for (const QString &folder : {candidate(runtimeFolder()), candidate({})}) {
+        if (::mkdir(encodeDeviceName(folder).constData(), 0700) != 0 && errno != EEXIST)
+            *why = QStringLiteral("cannot make %1: %2").arg(folder, errorText());
+        else if (!isPrivate(folder))
+            *why = QStringLiteral("%1 is not this user's alone").arg(folder);
+        else
+            return folder;
     }
-    if (!isPrivate(folder)) {
-        *why = QStringLiteral("%1 is not this user's alone").arg(folder);
-        return {};
-    }
-    return folder;
+    return {};
 }
 
 QString socketName(const QString &device)

@@ -11,6 +11,8 @@
 
 #include <future>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 using Reading = std::pair<qint16, int>;
@@ -89,6 +91,8 @@ QByteArray readAll(int fd)
 class TestRunOffer : public QObject {
     Q_OBJECT
 private slots:
+    void offeredInAPrivateFolder_data();
+    void offeredInAPrivateFolder();
     void offeredWhileThePortIsOpen();
     void followsWhatThePanelDraws_data();
     void followsWhatThePanelDraws();
@@ -99,6 +103,37 @@ private slots:
     void cutsOffWhatIsNoFollower();
     void dropsAFollowerThatFallsBehind();
 };
+
+void TestRunOffer::offeredInAPrivateFolder_data()
+{
+    QTest::addColumn<QString>("runtime"); // below a private temporary folder
+    QTest::addColumn<int>("premade");     // the mode of an orvane folder already there; 0: none
+    QTest::addColumn<bool>("inRuntime");
+    QTest::newRow("runtime folder") << QString() << 0 << true;
+    QTest::newRow("left from before") << QString() << 0700 << true;
+    QTest::newRow("runtime folder missing") << QStringLiteral("gone") << 0 << false;
+    QTest::newRow("others may enter") << QString() << 0755 << false;
+}
+
+void TestRunOffer::offeredInAPrivateFolder()
+{
+    QFETCH(QString, runtime);
+    QFETCH(int, premade);
+    QFETCH(bool, inRuntime);
+    Offered o;
+    const QString dir = runtime.isEmpty() ? o.runtime.path() : o.runtime.filePath(runtime);
+    qputenv("XDG_RUNTIME_DIR", dir.toLocal8Bit());
+    if (premade) {
+        QVERIFY(QDir().mkdir(dir + QStringLiteral("/orvane")));
+        QVERIFY(::chmod(QFile::encodeName(dir + QStringLiteral("/orvane")).constData(), mode_t(premade)) == 0);
+    }
+    QString why;
+    const QString folder = runsocket::offerFolder(&why);
+    QCOMPARE(folder, inRuntime ? dir + QStringLiteral("/orvane") : QStringLiteral("/tmp/orvane-%1").arg(::getuid()));
+    QCOMPARE(QFileInfo(folder).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(runsocket::folders().contains(dir + QStringLiteral("/orvane")), inRuntime);
+}
 
 void TestRunOffer::offeredWhileThePortIsOpen()
 {
