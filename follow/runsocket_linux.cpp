@@ -74,6 +74,21 @@ Peer withCredentials(int fd)
     return {fd, qint64(cred.uid), qint64(cred.pid)};
 }
 
+// A call that must not wait: its count, 0 when it would have waited, -1 when it failed.
+template<class Call>
+qint64 withoutWaiting(Call call)
+{
+    for (;;) {
+        const ssize_t n = call();
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
 QString errorText()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -202,30 +217,17 @@ Peer connectTo(const QString &path)
 
 qint64 send(int fd, QByteArrayView bytes)
 {
-    for (;;) {
-        const ssize_t n = ::send(fd, bytes.data(), size_t(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n >= 0)
-            return n;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            return 0;
-        if (errno != EINTR)
-            return -1;
-    }
+    return withoutWaiting([&] { return ::send(fd, bytes.data(), size_t(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT); });
 }
 
 qint64 receive(int fd, char *buffer, qint64 size)
 {
-    for (;;) {
+    return withoutWaiting([&] {
         const ssize_t n = ::recv(fd, buffer, size_t(size), MSG_DONTWAIT);
-        if (n > 0)
-            return n;
         if (n == 0)
-            return -1;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            return 0;
-        if (errno != EINTR)
-            return -1;
-    }
+            errno = EPIPE; // the other end closed: no more will come
+        return n == 0 ? ssize_t(-1) : n;
+    });
 }
 
 bool waitReadable(int fd, int ms)
