@@ -66,7 +66,8 @@ void RunOffer::offer()
     }
     if (m_listenFd < 0) {
         m_path.clear();
-        if (!m_toldUnoffered)
+        // Where the system has no such sockets there is nothing to tell.
+        if (!m_toldUnoffered && !why.isEmpty())
             std::fprintf(stderr, "orvane: the run cannot be recorded alongside: %s\n", qPrintable(why));
         m_toldUnoffered = true;
         return;

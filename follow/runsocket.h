@@ -21,7 +21,8 @@ struct Peer {
 // folder, then one of its own in the temporary folder. Only folders that are
 // this user's alone are given.
 QStringList folders();
-// The folder to offer in, made if need be; empty, with `why`, when there is none safe.
+// The folder to offer in, made if need be; empty, with `why`, when there is none
+// safe (`why` empty too where the system offers nothing).
 QString offerFolder(QString *why);
 // The socket's name for `device`, the same for every name of the device.
 QString socketName(const QString &device);
