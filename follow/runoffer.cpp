@@ -30,6 +30,9 @@ RunOffer::RunOffer(ScanEngine *engine, Admits admits)
         m_admits = [own = runsocket::ownUid()](qint64 uid) { return uid == own; };
     m_reaper.setInterval(1000);
     connect(&m_reaper, &QTimer::timeout, this, &RunOffer::closeEnded);
+    m_sendSoon.setSingleShot(true);
+    m_sendSoon.setInterval(kSendAfterMs);
+    connect(&m_sendSoon, &QTimer::timeout, this, &RunOffer::flushAll);
     connect(engine, &ScanEngine::started, this, &RunOffer::offer);
     connect(engine, &ScanEngine::reading, this, &RunOffer::onReading);
     connect(engine, &ScanEngine::stopped, this, [this] { end(RunEnd::stopped()); });
@@ -99,6 +102,7 @@ void RunOffer::stopListening()
 void RunOffer::end(const RunEnd &how)
 {
     stopListening();
+    m_sendSoon.stop();
     const QByteArray line = formatLine(how);
     for (auto &f : m_followers) {
         if (f->closeBy >= 0)
@@ -129,8 +133,15 @@ void RunOffer::onReading(qint16 channel, int value)
             continue;
         }
         f->waiting.push_back(line);
-        flush(*f);
     }
+    if (!m_sendSoon.isActive())
+        m_sendSoon.start();
+}
+
+void RunOffer::flushAll()
+{
+    for (auto &f : m_followers)
+        flush(*f);
     closeEnded();
 }
 
@@ -191,7 +202,6 @@ void RunOffer::drop(Follower &f)
 {
     f.waiting.push_back(formatLine(RunEnd::dropped(f.readingsWaiting())));
     f.closeBy = m_run.elapsed() + kLastReadMs;
-    flush(f);
 }
 
 void RunOffer::closeEnded()

@@ -22,6 +22,10 @@ public:
     static constexpr int kBacklog = 1000;     // readings a follower may leave unread
     static constexpr int kMaxFollowers = 16;
     static constexpr int kLastReadMs = 30'000; // a follower's time to read its last lines
+    // Readings go out this long after the reply: past the select command, well
+    // before the next measure, so a woken follower never takes the processor
+    // while the panel handles a reply or paints it.
+    static constexpr int kSendAfterMs = 40;
 
     // Who may follow, by user id; this user alone unless told.
     using Admits = std::function<bool(qint64 uid)>;
@@ -42,6 +46,7 @@ private:
     void onReading(qint16 channel, int value);
     void acceptWaiting();
     void flush(Follower &f);
+    void flushAll();
     void drop(Follower &f);
     void closeEnded();
 
@@ -57,6 +62,7 @@ private:
     std::vector<std::unique_ptr<Follower>> m_followers;
     QElapsedTimer m_run;
     QTimer m_reaper;
+    QTimer m_sendSoon;
     qint64 m_pass = 0;
     int m_lastChannel = 0;
     bool m_toldUnoffered = false;

@@ -98,6 +98,7 @@ private slots:
     void followsWhatThePanelDraws();
     void endsAsTheRunEnds_data();
     void endsAsTheRunEnds();
+    void sendsAfterTheReplyIsHandled();
     void refusesAnotherUser();
     void cutsOffWhatIsNoFollower_data();
     void cutsOffWhatIsNoFollower();
@@ -237,6 +238,21 @@ void TestRunOffer::endsAsTheRunEnds()
     }
 }
 
+// A follower woken during the reply's handling would take the processor from it.
+void TestRunOffer::sendsAfterTheReplyIsHandled()
+{
+    Offered o;
+    QVERIFY(o.f.engine.start());
+    const runsocket::Peer peer = runsocket::connectTo(o.offer->path());
+    QTRY_VERIFY(runsocket::waitReadable(peer.fd, 0));
+    char hello[256];
+    QVERIFY(runsocket::receive(peer.fd, hello, sizeof hello) > 0);
+    o.reading(0x42);
+    QVERIFY(!runsocket::waitReadable(peer.fd, 0));
+    QTRY_VERIFY(runsocket::waitReadable(peer.fd, 0));
+    runsocket::close(peer.fd);
+}
+
 void TestRunOffer::refusesAnotherUser()
 {
     Offered o([](qint64) { return false; });
@@ -292,7 +308,8 @@ void TestRunOffer::dropsAFollowerThatFallsBehind()
     const int readings = RunOffer::kBacklog + 200;
     for (int i = 0; i < readings; ++i) {
         o.reading(i % 256);
-        QCoreApplication::processEvents(); // the reader reads as the scan goes on
+        if (i % 100 == 99)
+            QTest::qWait(RunOffer::kSendAfterMs * 2); // sent, and read by the reader
     }
     QTRY_COMPARE(told.readings.size(), readings);
     QVERIFY(!told.end);
