@@ -11,6 +11,11 @@
 
 // What a panel tells the recorders that follow its run, a line of text each.
 
+// A reading goes out this long after the reply: past the select command, well
+// before the next measure, so a woken follower never takes the processor while
+// the panel handles a reply or paints it.
+inline constexpr int kRunSendDelayMs = 40;
+
 // The first line: whose run it is and where the scan stands.
 struct RunHello {
     int port = 1;        // Com<port>

@@ -30,8 +30,9 @@ RunOffer::RunOffer(ScanEngine *engine, Admits admits)
         m_admits = [own = runsocket::ownUid()](qint64 uid) { return uid == own; };
     m_reaper.setInterval(1000);
     connect(&m_reaper, &QTimer::timeout, this, &RunOffer::closeEnded);
+    m_alive.start();
     m_sendSoon.setSingleShot(true);
-    m_sendSoon.setInterval(kSendAfterMs);
+    m_sendSoon.setInterval(kRunSendDelayMs);
     connect(&m_sendSoon, &QTimer::timeout, this, &RunOffer::flushAll);
     connect(engine, &ScanEngine::started, this, &RunOffer::offer);
     connect(engine, &ScanEngine::reading, this, &RunOffer::onReading);
@@ -108,7 +109,7 @@ void RunOffer::end(const RunEnd &how)
         if (f->closeBy >= 0)
             continue;
         f->waiting.push_back(line);
-        f->closeBy = m_run.elapsed() + kLastReadMs;
+        f->closeBy = m_alive.elapsed() + kLastReadMs;
         flush(*f);
     }
     closeEnded();
@@ -201,12 +202,12 @@ void RunOffer::flush(Follower &f)
 void RunOffer::drop(Follower &f)
 {
     f.waiting.push_back(formatLine(RunEnd::dropped(f.readingsWaiting())));
-    f.closeBy = m_run.elapsed() + kLastReadMs;
+    f.closeBy = m_alive.elapsed() + kLastReadMs;
 }
 
 void RunOffer::closeEnded()
 {
-    const qint64 now = m_run.isValid() ? m_run.elapsed() : 0;
+    const qint64 now = m_alive.elapsed();
     const auto ended = [now](const std::unique_ptr<Follower> &f) {
         return f->gone || (f->closeBy >= 0 && now >= f->closeBy);
     };

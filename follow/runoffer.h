@@ -22,10 +22,6 @@ public:
     static constexpr int kBacklog = 1000;     // readings a follower may leave unread
     static constexpr int kMaxFollowers = 16;
     static constexpr int kLastReadMs = 30'000; // a follower's time to read its last lines
-    // Readings go out this long after the reply: past the select command, well
-    // before the next measure, so a woken follower never takes the processor
-    // while the panel handles a reply or paints it.
-    static constexpr int kSendAfterMs = 40;
 
     // Who may follow, by user id; this user alone unless told.
     using Admits = std::function<bool(qint64 uid)>;
@@ -60,7 +56,8 @@ private:
     int m_port = 0;
     QObject *m_listening = nullptr; // the listening socket's notifier
     std::vector<std::unique_ptr<Follower>> m_followers;
-    QElapsedTimer m_run;
+    QElapsedTimer m_run;   // since the run began, for the readings
+    QElapsedTimer m_alive; // since the offer was made: the followers' last times, across runs
     QTimer m_reaper;
     QTimer m_sendSoon;
     qint64 m_pass = 0;

@@ -3,6 +3,7 @@
 #include "follow/runfollower.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace {
 QString shieldWord(qint16 mode)
@@ -33,13 +34,18 @@ QString FollowedRun::port() const
     return QStringLiteral("Com%1").arg(m_follower->panel().hello.port);
 }
 
-QString FollowedRun::following() const
+QString FollowedRun::panelProcess() const
 {
     const RunFollower::Panel &panel = m_follower->panel();
-    return QStringLiteral("recording the run of %1 (process %2) on %3 (%4)")
+    return QStringLiteral("%1 (process %2)")
         .arg(panel.program.isEmpty() ? QStringLiteral("a panel") : panel.program)
-        .arg(panel.pid)
-        .arg(port(), panel.hello.device);
+        .arg(panel.pid);
+}
+
+QString FollowedRun::following() const
+{
+    return QStringLiteral("recording the run of %1 on %2 (%3)")
+        .arg(panelProcess(), port(), m_follower->panel().hello.device);
 }
 
 QString FollowedRun::refusal(const RecordOptions &options) const
@@ -57,10 +63,21 @@ void FollowedRun::begin()
     m_follower->begin();
 }
 
+void FollowedRun::endNow()
+{
+    if (m_last.isValid())
+        return;
+    m_last = QDateTime::currentDateTimeUtc();
+    // The panel sends a reading a while after it took it; a little more for the way.
+    QTimer::singleShot(kRunSendDelayMs + 100, this, [this] { emit ended(kRecorded, {}); });
+}
+
 void FollowedRun::onReading(const RunReading &r)
 {
-    emit reading(r.pass - m_follower->panel().hello.pass, r.channel, r.value,
-                 QDateTime::fromMSecsSinceEpoch(r.utcMs).toUTC(), r.elapsedMs);
+    const QDateTime taken = QDateTime::fromMSecsSinceEpoch(r.utcMs).toUTC();
+    if (m_last.isValid() && taken > m_last)
+        return;
+    emit reading(r.pass - m_follower->panel().hello.pass, r.channel, r.value, taken, r.elapsedMs);
 }
 
 void FollowedRun::onEnded(const RunEnd &end)
@@ -71,9 +88,7 @@ void FollowedRun::onEnded(const RunEnd &end)
         emit ended(kRecorded, app + QStringLiteral(": the panel's run ended"));
         return;
     case RunEnd::How::Exited:
-        emit ended(kRecorded, app + QStringLiteral(": the panel's run ended: %1 (process %2) has exited")
-                                    .arg(m_follower->panel().program)
-                                    .arg(m_follower->panel().pid));
+        emit ended(kRecorded, app + QStringLiteral(": the panel's run ended: %1 has exited").arg(panelProcess()));
         return;
     case RunEnd::How::Failed:
         emit ended(exitStatusOf(end.kind), end.text);

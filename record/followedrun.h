@@ -29,6 +29,8 @@ public:
     QString refusal(const RecordOptions &options) const;
     // Readings flow from now on.
     void begin();
+    // Ends the recording with the readings taken until now, those still on their way included.
+    void endNow();
 
 signals:
     // `pass` is 0 for the pass under way when the recording began, 1 for the next.
@@ -40,6 +42,8 @@ private:
     void onReading(const RunReading &r);
     void onEnded(const RunEnd &end);
     QString port() const;
+    QString panelProcess() const; // "orvane (process 4242)"
 
     std::unique_ptr<RunFollower> m_follower;
+    QDateTime m_last; // once ending: the last reading's time that is kept
 };

@@ -105,7 +105,11 @@ Recorder::Recorder(const RecordOptions &options, QObject *parent) : QObject(pare
     m_end.setTimerType(Qt::PreciseTimer);
     m_end.setSingleShot(true);
     connect(&m_end, &QTimer::timeout, this, [this] {
-        if (!rearm(m_end, qint64(*m_options.seconds * 1000) - m_clock.elapsed()))
+        if (rearm(m_end, qint64(*m_options.seconds * 1000) - m_clock.elapsed()))
+            return;
+        if (m_followed)
+            m_followed->endNow();
+        else
             finish(kRecorded);
     });
 }
@@ -159,6 +163,7 @@ bool Recorder::follow(FollowedRun *run)
         finish(kUsageError, appText(why));
         return false;
     }
+    m_followed = run;
     m_progress->say(appText(run->following()));
     connect(run, &FollowedRun::reading, this,
             [this](qint64 pass, qint16 channel, int value, const QDateTime &time, qint64 elapsedMs) {

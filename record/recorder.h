@@ -55,6 +55,7 @@ private:
     PortSource m_ports;
     ScanEngine *m_engine;
     AdapterWait *m_wait = nullptr;
+    FollowedRun *m_followed = nullptr;
     AdapterIdentity m_adapter;
     Phase m_phase = Phase::Recording;
     bool m_resumed = false; // back, and no reading since

@@ -309,7 +309,7 @@ void TestRunOffer::dropsAFollowerThatFallsBehind()
     for (int i = 0; i < readings; ++i) {
         o.reading(i % 256);
         if (i % 100 == 99)
-            QTest::qWait(RunOffer::kSendAfterMs * 2); // sent, and read by the reader
+            QTest::qWait(kRunSendDelayMs * 2); // sent, and read by the reader
     }
     QTRY_COMPARE(told.readings.size(), readings);
     QVERIFY(!told.end);
