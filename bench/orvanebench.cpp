@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -27,6 +28,14 @@ int main(int argc, char *argv[])
     const QString kept = qEnvironmentVariable("ORVANE_BENCH_LOGS");
     if (!kept.isEmpty())
         QDir().mkpath(kept);
+    // The panels offer their runs, and the recorders look for them, in a folder of the bench's own.
+    QTemporaryDir runtime(QDir::tempPath() + QStringLiteral("/orvane-bench-runtime-XXXXXX"));
+    if (!runtime.isValid()) {
+        std::fprintf(stderr, "orvane-bench: cannot make a runtime folder: %s\n", qPrintable(runtime.errorString()));
+        return 1;
+    }
+    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     const Bench bench{args[1], args[2], args[3], args[4], args[5], args[6], QCoreApplication::applicationFilePath(),
                       kept.isEmpty() ? temporary.path() : kept};
 
@@ -41,6 +50,7 @@ int main(int argc, char *argv[])
     panelStartMs.push_back(measuredStartMs);
     adapterScenario(bench, r);
     recorderScenario(bench, r);
+    followedScenario(bench, r);
 
     r["rss_ratio_vs_bare_qt"] = r["rss_mb"].toDouble() / r["rss_bare_qt_mb"].toDouble();
     r["startup_ms"] = median(panelStartMs);

@@ -5,6 +5,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -64,6 +67,24 @@ constexpr Row kBesideRows[] = {
     {"rss_mb", "< 15"},
 };
 
+// The panel's quiet figures without followers and with two, keyed "alone_" and
+// "followed_", against the panel's own targets.
+constexpr const char *kFollowedKeys[] = {
+    "step_ms_median", "step_ms_p99_abs_dev", "reference_step_ms_p99_abs_dev", "step_p99_ratio_vs_reference",
+    "handler_us_p99", "reply_to_label_ms_p99", "replies_in_wrong_row", "replies_not_drawn",
+    "cpu_pct_scanning", "floor_cpu_pct_scanning", "cpu_ratio_vs_floor",
+};
+
+std::vector<Row> panelRows(std::span<const char *const> keys)
+{
+    std::vector<Row> rows;
+    for (const char *key : keys)
+        for (const Row &row : kRows)
+            if (std::strcmp(row.key, key) == 0)
+                rows.push_back(row);
+    return rows;
+}
+
 int count(const QJsonObject &r, const QString &key)
 {
     return r[key].toInt();
@@ -77,6 +98,19 @@ QByteArray cell(const QJsonObject &r, const QString &key, bool isCount = false)
     return isCount ? QByteArray::number(qint64(v)) : QByteArray::number(v, 'f', 3);
 }
 
+// Two programs' or two windows' figures side by side, keyed as the panel's with a prefix before.
+void besideTable(const QJsonObject &r, std::span<const Row> rows, const QString &left, const char *leftTitle,
+                 const QString &right, const char *rightTitle)
+{
+    std::printf("| %-38s | %10s | %10s | %-10s |\n|%s|%s|%s|%s|\n", "measure", leftTitle, rightTitle, "target",
+                "----------------------------------------", "------------", "------------", "------------");
+    for (const Row &row : rows) {
+        const QString key = QLatin1String(row.key);
+        std::printf("| %-38s | %10s | %10s | %-10s |\n", row.key, cell(r, left + key, row.count).constData(),
+                    cell(r, right + key, row.count).constData(), row.target);
+    }
+}
+
 void recorderBesidePanel(const QJsonObject &r)
 {
     const QString recorder = QStringLiteral("recorder_");
@@ -84,13 +118,27 @@ void recorderBesidePanel(const QJsonObject &r)
                 count(r, recorder + "steps_measured"), count(r, recorder + "steps_measured_loaded"),
                 count(r, recorder + "reference_steps_measured"),
                 count(r, recorder + "reference_steps_measured_loaded"));
-    std::printf("| %-38s | %10s | %10s | %-10s |\n|%s|%s|%s|%s|\n", "measure", "panel", "recorder", "target",
-                "----------------------------------------", "------------", "------------", "------------");
-    for (const Row &row : kBesideRows) {
-        const QString key = QLatin1String(row.key);
-        std::printf("| %-38s | %10s | %10s | %-10s |\n", row.key, cell(r, key).constData(),
-                    cell(r, recorder + key).constData(), row.target);
+    besideTable(r, kBesideRows, {}, "panel", recorder, "recorder");
+}
+
+void panelFollowed(const QJsonObject &r)
+{
+    std::printf("\nThe panel alone, then followed by two recorders: %d steps, %d (reference %d, %d)\n\n",
+                count(r, "alone_steps_measured"), count(r, "followed_steps_measured"),
+                count(r, "alone_reference_steps_measured"), count(r, "followed_reference_steps_measured"));
+    besideTable(r, panelRows(kFollowedKeys), QStringLiteral("alone_"), "alone", QStringLiteral("followed_"), "followed");
+    std::printf("\n| follower | rows | readings drawn in its time | missed between its first and last row (0) |\n"
+                "|----------|------|----------------------------|-------------------------------------------|\n");
+    for (const char *follower : {"follower1_", "follower2_"}) {
+        const QString key = QLatin1String(follower);
+        std::printf("| %8c | %4s | %26s | %41s |\n", follower[8], cell(r, key + "rows", true).constData(),
+                    cell(r, key + "readings_drawn", true).constData(),
+                    cell(r, key + "readings_missed", true).constData());
     }
+    std::printf("\nRows differing between the two followers: %s (0); followers that said they were recording "
+                "the panel's run: %s (2)\n",
+                cell(r, "followers_rows_differing", true).constData(),
+                cell(r, "followers_recording", true).constData());
 }
 
 } // namespace
@@ -108,6 +156,7 @@ void report(const QJsonObject &r, const QString &path)
         std::printf("| %-38s | %10s | %-10s |\n", row.key, cell(r, QLatin1String(row.key), row.count).constData(),
                     row.target);
     recorderBesidePanel(r);
+    panelFollowed(r);
     const QByteArray json = QJsonDocument(r).toJson(QJsonDocument::Compact);
     QFile out(path);
     if (out.open(QIODevice::WriteOnly))

@@ -1,7 +1,7 @@
 #include "bench/scenarios.h"
 
+#include "bench/figures.h"
 #include "bench/process.h"
-#include "bench/replies.h"
 #include "bench/stats.h"
 
 #include <QFile>
@@ -36,30 +36,6 @@ ScanWindows scanQuietThenLoaded(Session &session, const Bench &bench)
     return quietThenLoaded(bench, [&session](double seconds) { return session.measure(seconds); });
 }
 
-void putReplyFigures(QJsonObject &r, const QString &prefix, const QString &suffix, const ReplyFigures &f)
-{
-    r[prefix + QStringLiteral("replies_measured") + suffix] = f.replies;
-    r[prefix + QStringLiteral("replies_in_wrong_row") + suffix] = f.wrongRow;
-    r[prefix + QStringLiteral("replies_not_drawn") + suffix] = f.notDrawn;
-    r[prefix + QStringLiteral("reply_to_label_ms_p99") + suffix] = f.toLabelMsP99;
-}
-
-std::vector<Outcome> outcomesOf(const Session &session)
-{
-    const std::vector<LogLine> trace = readEventLog(session.trace());
-    return followReplies(repliesSent(readEventLog(session.simLog())), receiveEvents(trace),
-                         labelPaints(trace));
-}
-
-std::vector<double> handlerUsWithin(const std::vector<LogLine> &trace, const Window &w)
-{
-    std::vector<double> us;
-    for (const Receive &e : receiveEvents(trace))
-        if (e.t >= w.from && e.t <= w.to)
-            us.push_back(e.handlerUs);
-    return us;
-}
-
 // The scan's steps as the simulator logged them; `program` prefixes the keys ("" for the panel).
 void putStepFigures(QJsonObject &r, const QString &program, const std::vector<LogLine> &sim, const ScanWindows &w)
 {
@@ -72,14 +48,6 @@ void putStepFigures(QJsonObject &r, const QString &program, const std::vector<Lo
     r[program + QStringLiteral("measure_to_select_ms_median")] = median(quiet.toSelect);
     r[program + QStringLiteral("select_to_measure_ms_median")] = median(quiet.toMeasure);
     r[program + QStringLiteral("step_ms_p99_abs_dev_loaded")] = stepP99AbsDev(loaded.step);
-}
-
-// The program's processor share quiet, the floor's beside it, and the one as a multiple of the other.
-void putCpuFigures(QJsonObject &r, const QString &prefix, const Window &quiet)
-{
-    r[prefix + QStringLiteral("cpu_pct_scanning")] = quiet.cpuPct;
-    r[prefix + QStringLiteral("floor_cpu_pct_scanning")] = quiet.floorPct;
-    r[prefix + QStringLiteral("cpu_ratio_vs_floor")] = quiet.cpuPct / quiet.floorPct;
 }
 
 // The reference's steps over the same windows, and the program's p99 as a multiple of its.

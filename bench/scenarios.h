@@ -24,3 +24,8 @@ void adapterScenario(const Bench &bench, QJsonObject &results);
 // The headless recorder on the plain simulator, quiet and loaded, beside its own
 // run of the reference: its steps, its processor share and its memory.
 void recorderScenario(const Bench &bench, QJsonObject &results);
+
+// The panel's quiet scan alone, then followed by two recorders of its run
+// (orvane-record on the panel's device), the reference beside both windows;
+// and whether each follower got every reading drawn in its time, the same rows as the other.
+void followedScenario(const Bench &bench, QJsonObject &results);

@@ -91,13 +91,12 @@ Floor::~Floor()
 
 Session::Session(const Bench &bench, const QString &name, const QStringList &simArgs)
     : m_floor(bench, name, simArgs), m_simLog(bench.file(name + QStringLiteral(".sim.log"))),
-      m_trace(bench.file(name + QStringLiteral(".trace")))
+      m_trace(bench.file(name + QStringLiteral(".trace"))), m_link(bench.file(name + QStringLiteral(".board")))
 {
-    const QString link = bench.file(name + QStringLiteral(".board"));
-    if (!startSimulator(m_sim, bench, link, m_simLog, simArgs))
+    if (!startSimulator(m_sim, bench, m_link, m_simLog, simArgs))
         return;
     QProcessEnvironment env = bench.env;
-    env.insert(QStringLiteral("ORVANE_COM1"), link);
+    env.insert(QStringLiteral("ORVANE_COM1"), m_link);
     m_startupMs = timeStartup(bench.panel, env, m_trace, m_panel);
     m_window = findPanelWindow();
     m_ready = !std::isnan(m_startupMs) && !m_window.isEmpty();

@@ -54,6 +54,7 @@ public:
     double startupMs() const { return m_startupMs; }
     QString simLog() const { return m_simLog; }
     QString trace() const { return m_trace; }
+    QString link() const { return m_link; }
 
     // Waits `seconds` and measures meanwhile, with the floor beside it.
     Window measure(double seconds);
@@ -65,7 +66,7 @@ public:
 private:
     Floor m_floor;
     QProcess m_sim, m_panel;
-    QString m_simLog, m_trace, m_window;
+    QString m_simLog, m_trace, m_link, m_window;
     double m_startupMs = 0;
     bool m_ready = false;
 };

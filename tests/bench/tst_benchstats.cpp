@@ -1,3 +1,4 @@
+#include "bench/followrows.h"
 #include "bench/replies.h"
 #include "bench/stats.h"
 
@@ -32,6 +33,8 @@ private slots:
     void percentiles();
     void replies_data();
     void replies();
+    void followerRows_data();
+    void followerRows();
 };
 
 void TestBenchStats::percentiles_data()
@@ -111,6 +114,37 @@ void TestBenchStats::replies()
     QCOMPARE(f.wrongRow, int(fates.count("wrong")));
     QCOMPARE(f.notDrawn, int(fates.count("none")));
     QVERIFY2(same(f.toLabelMsP99, toLabelP99), qPrintable(QString::number(f.toLabelMsP99)));
+}
+
+void TestBenchStats::followerRows_data()
+{
+    // A row each second from 05:00:0N, its reading N unless given; a recording is a list of N.
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<int>("differing");
+    QTest::newRow("the same rows") << QByteArray("1 2 3") << QByteArray("1 2 3") << 0;
+    QTest::newRow("one began later and ended sooner") << QByteArray("1 2 3 4") << QByteArray("2 3") << 0;
+    QTest::newRow("one missed a row between") << QByteArray("1 2 3 4") << QByteArray("1 2 4") << 1;
+    QTest::newRow("a reading differs") << QByteArray("1 2 3") << QByteArray("1 2=7 3") << 2;
+    QTest::newRow("one has no rows") << QByteArray("1 2 3") << QByteArray() << 3;
+}
+
+void TestBenchStats::followerRows()
+{
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(int, differing);
+    const auto csv = [](const QByteArray &list) {
+        QByteArray text = "time,elapsed_s,channel,reading\r\n";
+        for (const QByteArray &row : list.split(' '))
+            if (!row.isEmpty())
+                text += "2026-12-09T05:00:0" + row.left(1) + ".000Z," + row.left(1) + ".000,E1,"
+                        + row.split('=').last() + "\r\n";
+        return csvRows(text);
+    };
+    QCOMPARE(int(csv(a).size()), int(a.split(' ').size()));
+    QCOMPARE(rowsDiffering(csv(a), csv(b)), differing);
+    QCOMPARE(rowsDiffering(csv(b), csv(a)), differing);
 }
 
 QTEST_APPLESS_MAIN(TestBenchStats)
