@@ -192,7 +192,11 @@ void TestRecordFollow::panelKilled()
     QVERIFY(child.readLine().trimmed().endsWith(".sock"));
     const qint64 pid = child.processId();
     const QString program = commOf(pid);
-    auto unlock = qScopeGuard([&board] { QFile::remove(board.sim.lockFile()); }); // left by the kill
+    // Left by the kill, under the device's name and the link's.
+    auto unlock = qScopeGuard([&board] {
+        QFile::remove(board.sim.lockFile());
+        QFile::remove(QStringLiteral("/run/lock/") + lockFileName(board.link));
+    });
     Follower rec(board.link, {});
     QTRY_VERIFY_WITH_TIMEOUT(rec.rowCount() >= 10, 5000);
     ::kill(pid_t(pid), SIGKILL);
