@@ -59,16 +59,17 @@ RunOffer::~RunOffer()
 void RunOffer::offer()
 {
     // Run pressed again during a run goes on with the same one.
-    if (m_listenFd >= 0)
+    if (m_listening)
         return;
     QString why;
+    int fd = -1;
     m_folder = runsocket::offerFolder(&why);
     if (!m_folder.isEmpty()) {
         m_socketName = runsocket::socketName(m_engine->OrvaneCom->device());
         m_path = m_folder + u'/' + m_socketName;
-        m_listenFd = runsocket::listenAt(m_path, &m_inode, &why);
+        fd = runsocket::listenAt(m_path, &m_inode, &why);
     }
-    if (m_listenFd < 0) {
+    if (fd < 0) {
         m_path.clear();
         // Where the system has no such sockets there is nothing to tell.
         if (!m_toldUnoffered && !why.isEmpty())
@@ -76,27 +77,24 @@ void RunOffer::offer()
         m_toldUnoffered = true;
         return;
     }
-    auto *notifier = new QSocketNotifier(qintptr(m_listenFd), QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &RunOffer::acceptWaiting);
-    m_listening = notifier;
+    m_listening = std::make_unique<QSocketNotifier>(qintptr(fd), QSocketNotifier::Read);
+    connect(m_listening.get(), &QSocketNotifier::activated, this, &RunOffer::acceptWaiting);
     // A recorder whose port N is named nowhere follows the panel's Com N.
     m_port = m_engine->state.PortIdx + 1;
     runsocket::linkPort(m_folder, m_port, m_socketName);
     m_run.start();
-    m_pass = 0;
-    m_lastChannel = kChannelCount;
+    m_passes = {};
 }
 
 void RunOffer::stopListening()
 {
-    if (m_listenFd < 0)
+    if (!m_listening)
         return;
-    delete m_listening;
-    m_listening = nullptr;
-    runsocket::close(m_listenFd);
+    const int fd = int(m_listening->socket());
+    m_listening.reset();
+    runsocket::close(fd);
     runsocket::unlinkPort(m_folder, m_port, m_socketName);
     runsocket::remove(m_path, m_inode);
-    m_listenFd = -1;
     m_path.clear();
 }
 
@@ -117,14 +115,11 @@ void RunOffer::end(const RunEnd &how)
 
 void RunOffer::onReading(qint16 channel, int value)
 {
-    // Passes start at channel 0 and climb, so one no higher than the last begins the next.
-    if (channel <= m_lastChannel)
-        ++m_pass;
-    m_lastChannel = channel;
+    const qint64 pass = m_passes.add(channel);
     // The panel draws only the chosen channels' readings.
     if (m_followers.empty() || !m_engine->chosen()[size_t(channel)])
         return;
-    const QByteArray line = formatLine(RunReading{m_pass, channel, value, QDateTime::currentMSecsSinceEpoch(),
+    const QByteArray line = formatLine(RunReading{pass, channel, value, QDateTime::currentMSecsSinceEpoch(),
                                                   m_run.elapsed()});
     for (auto &f : m_followers) {
         if (f->closeBy >= 0)
@@ -150,7 +145,7 @@ void RunOffer::acceptWaiting()
 {
     // A bounded number each time, so that a flood of connections cannot keep the scan waiting.
     for (int i = 0; i < kMaxFollowers; ++i) {
-        runsocket::Peer peer = runsocket::accept(m_listenFd);
+        runsocket::Peer peer = runsocket::accept(int(m_listening->socket()));
         if (!peer.isOpen())
             return;
         if (!m_admits(peer.uid) || int(m_followers.size()) >= kMaxFollowers) {
@@ -171,7 +166,7 @@ void RunOffer::acceptWaiting()
             flush(*raw);
             closeEnded();
         });
-        f->waiting.push_back(formatLine(RunHello{m_engine->state.PortIdx + 1, m_engine->state.ShldMode, m_pass,
+        f->waiting.push_back(formatLine(RunHello{m_engine->state.PortIdx + 1, m_engine->state.ShldMode, m_passes.current(),
                                       m_engine->OrvaneCom->device()}));
         flush(*f);
         m_followers.push_back(std::move(f));

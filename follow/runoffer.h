@@ -1,6 +1,7 @@
 #pragma once
 
 #include "follow/runlines.h"
+#include "model/passcount.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class QSocketNotifier;
 class ScanEngine;
 
 // Offers the run of `engine` to the recorders of the same user: while its port
@@ -48,19 +50,17 @@ private:
 
     ScanEngine *m_engine;
     Admits m_admits;
-    int m_listenFd = -1;
     quint64 m_inode = 0;
     QString m_path;
     QString m_folder;
     QString m_socketName;
     int m_port = 0;
-    QObject *m_listening = nullptr; // the listening socket's notifier
+    std::unique_ptr<QSocketNotifier> m_listening; // on the listening socket, while the run is offered
     std::vector<std::unique_ptr<Follower>> m_followers;
     QElapsedTimer m_run;   // since the run began, for the readings
     QElapsedTimer m_alive; // since the offer was made: the followers' last times, across runs
     QTimer m_reaper;
     QTimer m_sendSoon;
-    qint64 m_pass = 0;
-    int m_lastChannel = 0;
+    PassCount m_passes;
     bool m_toldUnoffered = false;
 };

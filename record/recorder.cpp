@@ -85,10 +85,9 @@ void tell(const QString &message)
 Recorder::Recorder(const RecordOptions &options, QObject *parent) : QObject(parent), m_options(options)
 {
     m_ports = portsFor(options, m_reopenAt);
-    const PortSource &ports = m_ports;
-    m_engine = makeEngine(m_state, ports, [this] { return m_options.channels; }, this);
+    m_engine = makeEngine(m_state, m_ports, [this] { return m_options.channels; }, this);
     if (options.reconnect)
-        m_wait = new AdapterWait(ports.ports, [this](const QString &device) { reopen(device); }, this);
+        m_wait = new AdapterWait(m_ports.ports, [this](const QString &device) { reopen(device); }, this);
     m_state.PortIdx = qint16(options.port - 1);
     m_state.ShldMode = options.shieldMode;
     connect(m_engine, &ScanEngine::reading, this, &Recorder::onReading);
@@ -149,12 +148,17 @@ bool Recorder::start()
     if (!m_engine->start())
         return false;
     // The shield-driver command has just gone out, after the opening, which may take long.
-    m_clock.start();
+    startClock();
     if (m_wait)
         m_adapter = m_wait->identify(m_engine->OrvaneCom->device());
+    return true;
+}
+
+void Recorder::startClock()
+{
+    m_clock.start();
     if (m_options.seconds)
         m_end.start(0);
-    return true;
 }
 
 bool Recorder::follow(FollowedRun *run)
@@ -175,9 +179,7 @@ bool Recorder::follow(FollowedRun *run)
     connect(run, &FollowedRun::ended, this, [this](ExitStatus status, const QString &message) {
         finish(status, message);
     });
-    m_clock.start();
-    if (m_options.seconds)
-        m_end.start(0);
+    startClock();
     run->begin();
     return true;
 }
@@ -186,10 +188,7 @@ void Recorder::onReading(qint16 channel, int value)
 {
     // The board answers on the adapter that came back: from now on its silence ends the run.
     m_resumed = false;
-    // Passes start at channel 0 and climb, so one no higher than the last begins the next.
-    if (channel <= m_lastChannel)
-        ++m_pass;
-    m_lastChannel = channel;
+    m_pass = m_passes.add(channel);
     keep(channel, value, QDateTime::currentDateTimeUtc(), m_clock.elapsed());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/options.h"
+#include "model/passcount.h"
 #include "model/startup.h"
 #include "serial/failure.h"
 #include "serial/systemport.h"
@@ -39,6 +40,8 @@ private:
 
     // A panel of this user holds the port: record its run instead.
     bool follow(FollowedRun *run);
+    // The recording's time begins: its clock, and its end when it has one.
+    void startClock();
     void onReading(qint16 channel, int value);
     // Writes the reading as a row when its channel is chosen, and ends after the sweeps asked for.
     void keep(qint16 channel, int value, const QDateTime &time, qint64 elapsedMs);
@@ -71,9 +74,9 @@ private:
     QElapsedTimer m_clock;
     QTimer m_end;
     qint64 m_readings = 0;
-    // The pass of the scan the last reading belongs to, and its channel; 0
-    // while a followed run's pass the recording began in lasts.
+    // The pass of the scan the last reading belongs to; 0 while a followed
+    // run's pass the recording began in lasts.
     qint64 m_pass = 0;
-    int m_lastChannel = kChannelCount;
+    PassCount m_passes; // of this recorder's own scan
     int m_status = -1;
 };
