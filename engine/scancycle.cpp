@@ -43,6 +43,9 @@ void ScanEngine::Timer1_Timer()
     }
     state.MeasIdx = state.ChanIdx;
     sendCommand(*OrvaneCom, wire::measureCommand());
+    // A reply still owed to an earlier command may be on its way; only a whole one is known to be far off.
+    if (m_framer.held() == 0)
+        OrvaneCom->awaitReply(wire::kReplyLength);
     m_watch.measureSent(now);
     Timer1->stop();
     Timer2->setInterval(kMeasureToSelectMs);

@@ -15,8 +15,17 @@ ScanEngine::ScanEngine(Startup &state, CommPort *port, PreciseWake *wake, Chosen
 {
     OrvaneCom->setParent(this);
     OrvaneCom->setObjectName(QStringLiteral("OrvaneCom"));
-    if (m_wake)
+    if (m_wake) {
         m_wake->setParent(this);
+        // The wake runs the tick as it falls due; the timer stays armed beside
+        // it, and whichever comes first runs the tick and stops the other.
+        connect(m_wake, &PreciseWake::due, this, [this] {
+            if (Timer1->isActive())
+                tick1();
+            else if (Timer2->isActive())
+                tick2();
+        });
+    }
     for (QTimer *timer : {Timer1, Timer2}) {
         // The default coarse timers may be 5 % off; replies are credited by these gaps.
         timer->setTimerType(Qt::PreciseTimer);
@@ -29,12 +38,8 @@ ScanEngine::ScanEngine(Startup &state, CommPort *port, PreciseWake *wake, Chosen
             .count();
     };
 
-    connect(Timer1, &QTimer::timeout, this, [this] {
-        dispatch("Timer1", [this] { Timer1_Timer(); return false; });
-    });
-    connect(Timer2, &QTimer::timeout, this, [this] {
-        dispatch("Timer2", [this] { Timer2_Timer(); return false; });
-    });
+    connect(Timer1, &QTimer::timeout, this, &ScanEngine::tick1);
+    connect(Timer2, &QTimer::timeout, this, &ScanEngine::tick2);
     connect(OrvaneCom, &CommPort::received, this,
             [this] { dispatch("OrvaneCom", [this] { return OrvaneCom_OnComm(); }); });
     connect(OrvaneCom, &CommPort::failed, this, [this](Failure kind, const QString &text) {
@@ -47,6 +52,16 @@ ScanEngine::~ScanEngine()
     // The port closes with the engine, as the timers stop with it.
     OrvaneCom->disconnect(this);
     OrvaneCom->close();
+}
+
+void ScanEngine::tick1()
+{
+    dispatch("Timer1", [this] { Timer1_Timer(); return false; });
+}
+
+void ScanEngine::tick2()
+{
+    dispatch("Timer2", [this] { Timer2_Timer(); return false; });
 }
 
 bool ScanEngine::dispatch(const char *event, const std::function<bool()> &handler)
@@ -102,6 +117,8 @@ void ScanEngine::halt()
 {
     Timer1->stop();
     Timer2->stop();
+    if (m_wake)
+        m_wake->cancel();
     if (OrvaneCom->isOpen())
         OrvaneCom->close();
 }

@@ -74,6 +74,8 @@ signals:
 
 private:
     void arm(QTimer *timer);
+    void tick1();
+    void tick2();
     void halt();
     void fail(Failure kind, const QString &text);
     bool dispatch(const char *event, const std::function<bool()> &handler);

@@ -16,7 +16,12 @@ int main(int argc, char *argv[])
     // say so on standard error, into the user's log, on every run.
     charset::useUtf8CharacterType();
     requestPreciseScheduling();
+    // Qt's own event loop instead of GLib's, which wakes itself again each time
+    // the port stops or starts watching the line; nothing here needs GLib's.
+    // The choice is not handed down to what this program starts.
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
+    qunsetenv("QT_NO_GLIB");
     QCoreApplication::setApplicationVersion(QStringLiteral(ORVANE_VERSION));
     // Paths as the file system holds them, whatever the locale.
     QStringList arguments;

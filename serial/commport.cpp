@@ -147,6 +147,15 @@ void CommPort::setReceiveThreshold(int count)
         QMetaObject::invokeMethod(this, &CommPort::arrived, Qt::QueuedConnection);
 }
 
+void CommPort::awaitReply(int length)
+{
+    // The far end hears at least a character of the command before it can
+    // answer; counted in whole milliseconds, as the wait may end a little late.
+    const auto quiet = (1 + length) * characterTime(m_settings);
+    if (rawIsOpen() && quiet >= std::chrono::milliseconds(1))
+        rawListenAfter(int(std::chrono::duration_cast<std::chrono::milliseconds>(quiet).count()));
+}
+
 void CommPort::failNotTaking()
 {
     const CommError failure = stalled();

@@ -69,6 +69,10 @@ public:
     // The receive event comes once this many characters wait (1..8); 8 unless
     // the reader holds the start of a reply and needs only the rest of it.
     void setReceiveThreshold(int count);
+    // A reply of `length` characters to the command just sent cannot be whole
+    // before they have crossed the line: a back-end that can stops watching the
+    // line until then, rather than wake the program for every character.
+    void awaitReply(int length);
     // Bytes of commands the driver still holds unsent, where it can tell; else 0.
     qint64 unsent() const { return rawIsOpen() ? rawUnsent() : 0; }
     // The line has kept commands unsent for long: ends here as a line that takes no data.
@@ -118,6 +122,8 @@ protected:
     virtual QByteArray rawTakeAll() = 0;
     // Where the driver can wake the program only once `count` characters wait.
     virtual void rawSetWakeThreshold(int) {}
+    // Where it can: the line is not watched for `ms`; what arrives meanwhile is told after.
+    virtual void rawListenAfter(int) {}
 
     // For back-ends: input has arrived; something went wrong.
     void arrived();

@@ -41,6 +41,7 @@ protected:
     qint64 rawWaiting() const override;
     QByteArray rawTakeAll() override;
     void rawSetWakeThreshold(int count) override;
+    void rawListenAfter(int ms) override;
 
 private:
     struct Device; // the platform's own, one source file per platform

@@ -6,6 +6,7 @@
 #include "serial/ttydevice.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -108,10 +109,18 @@ struct SystemCommPort::Device {
     termios saved{};
     bool latencyAsked = false;
     int wakeAt = kReceiveThreshold;
+    QTimer quiet; // while it runs, the line is not watched
     QByteArray input;
     QByteArray output; // written, not yet taken by the driver
     std::unique_ptr<LockHost> locks = makeLockHost();
     std::unique_ptr<TerminalHost> terminals = makeTerminalHost();
+
+    // Watches the line, unless a reply is still crossing it or the reader has no room.
+    void listen()
+    {
+        if (reader)
+            reader->setEnabled(!quiet.isActive() && input.size() < kInBufferSize);
+    }
 
     // Hands what is held to the driver: 0 when all went, else why not (EAGAIN: no room).
     int pump()
@@ -132,6 +141,9 @@ struct SystemCommPort::Device {
 SystemCommPort::SystemCommPort(PortSource source, QObject *parent)
     : CommPort(parent), m_source(std::move(source)), d(std::make_unique<Device>())
 {
+    d->quiet.setSingleShot(true);
+    d->quiet.setTimerType(Qt::PreciseTimer);
+    connect(&d->quiet, &QTimer::timeout, this, [this] { d->listen(); });
 }
 
 SystemCommPort::~SystemCommPort()
@@ -214,6 +226,12 @@ bool SystemCommPort::rawApply(const CommSettings &settings)
            && ::tcsetattr(d->fd, TCSANOW, &tio) == 0;
 }
 
+void SystemCommPort::rawListenAfter(int ms)
+{
+    d->quiet.start(ms);
+    d->listen();
+}
+
 void SystemCommPort::rawSetWakeThreshold(int count)
 {
     termios tio{};
@@ -226,6 +244,7 @@ void SystemCommPort::rawSetWakeThreshold(int count)
 
 void SystemCommPort::rawClose()
 {
+    d->quiet.stop();
     d->reader.reset();
     // Commands still queued would hold up the close for as long as the driver waits for them.
     ::tcflush(d->fd, TCIOFLUSH);
@@ -306,7 +325,7 @@ QByteArray SystemCommPort::rawTakeAll()
             break;
         room -= n;
     }
-    if (d->reader)
-        d->reader->setEnabled(true);
-    return std::exchange(d->input, QByteArray());
+    QByteArray bytes = std::exchange(d->input, QByteArray());
+    d->listen();
+    return bytes;
 }

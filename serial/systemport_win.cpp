@@ -133,3 +133,8 @@ QByteArray SystemCommPort::rawTakeAll()
 void SystemCommPort::rawSetWakeThreshold(int)
 {
 }
+
+// QSerialPort wakes the program for what the driver hands over, not for each character.
+void SystemCommPort::rawListenAfter(int)
+{
+}

@@ -11,8 +11,9 @@
 
 namespace {
 constexpr qint64 kMaxLeadNs = 300'000;
-// An early wake closer than this to the due time is waited out rather than slept again.
-constexpr qint64 kSpinNs = 150'000;
+// An early wake closer than this to the due time counts as on time; one
+// further off sleeps again.
+constexpr qint64 kOnTimeNs = 150'000;
 
 qint64 monotonicNs()
 {
@@ -21,7 +22,8 @@ qint64 monotonicNs()
     return qint64(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-// A timerfd asked early by the lateness it has learnt; the last microseconds are waited out.
+// A timerfd asked early by the lateness it has learnt, so that its wakes fall
+// on the due time as often before it as after.
 class TimerFdWake : public PreciseWake {
 public:
     explicit TimerFdWake(int fd) : m_fd(fd), m_notifier(fd, QSocketNotifier::Read)
@@ -32,9 +34,15 @@ public:
 
     void arm(int ms) override
     {
-        // Qt read its clock just before this, so the due time here is never early.
+        m_armed = true;
         m_dueNs = monotonicNs() + qint64(ms) * 1'000'000;
         request(m_dueNs - lead());
+    }
+
+    void cancel() override
+    {
+        m_armed = false;
+        timerfd_settime(m_fd, 0, &kDisarmed, nullptr);
     }
 
 private:
@@ -61,22 +69,25 @@ private:
     void woken()
     {
         quint64 expirations = 0;
-        [[maybe_unused]] const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
-        qint64 now = monotonicNs();
+        const ssize_t n = ::read(m_fd, &expirations, sizeof expirations);
+        // Already told, or replaced by an arm since the fd became readable.
+        if (n <= 0 || !m_armed)
+            return;
+        const qint64 now = monotonicNs();
         // Learn how late the kernel wakes this thread.
         m_lateness[m_next++ % m_lateness.size()] = now - m_requestedNs;
-        if (now >= m_dueNs)
-            return;
-        if (m_dueNs - now > kSpinNs) {
+        if (m_dueNs - now > kOnTimeNs) {
             request(m_dueNs);
             return;
         }
-        while (now < m_dueNs)
-            now = monotonicNs();
+        m_armed = false;
+        emit due();
     }
 
     int m_fd;
     QSocketNotifier m_notifier;
+    static constexpr itimerspec kDisarmed{};
+    bool m_armed = false;
     qint64 m_dueNs = 0;
     qint64 m_requestedNs = 0;
     std::array<qint64, 16> m_lateness{};

@@ -101,3 +101,11 @@ QString formatCommSettings(const CommSettings &s)
         .arg(QLatin1String(wordFor(dataBitsWords(), s.dataBits)))
         .arg(QLatin1String(wordFor(stopBitsWords(), s.stopBits)));
 }
+
+std::chrono::nanoseconds characterTime(const CommSettings &s)
+{
+    // In half bits, for the one and a half stop bits.
+    const int stopHalves = s.stopBits == QSerialPort::OneAndHalfStop ? 3 : 2 * int(s.stopBits);
+    const int halves = 2 * (1 + int(s.dataBits) + (s.parity == QSerialPort::NoParity ? 0 : 1)) + stopHalves;
+    return std::chrono::nanoseconds(qint64(halves) * 500'000'000 / qMax(1, s.baud));
+}

@@ -3,6 +3,7 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <chrono>
 #include <optional>
 #include <span>
 
@@ -33,3 +34,5 @@ struct SettingsParse {
 SettingsParse parseCommSettings(QStringView text);
 // The canonical text of settings, e.g. "9600,N,8,1".
 QString formatCommSettings(const CommSettings &settings);
+// How long a character takes on the line: its start, data, parity and stop bits.
+std::chrono::nanoseconds characterTime(const CommSettings &settings);

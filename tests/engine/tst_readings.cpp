@@ -14,6 +14,8 @@ private slots:
     void bursts_data();
     void bursts();
     void replyWaitingAtTheNextMeasure();
+    void lineNotWatchedWhileAWholeReplyCrosses_data();
+    void lineNotWatchedWhileAWholeReplyCrosses();
 };
 
 void TestReadings::bursts_data()
@@ -56,6 +58,32 @@ void TestReadings::replyWaitingAtTheNextMeasure()
     QCOMPARE(f.state.MeasIdx, qint16(2));
     QCOMPARE(f.readings, QList<Reading>{Reading(1, 0x60)});
     QCOMPARE(f.port->waiting(), 0);
+}
+
+void TestReadings::lineNotWatchedWhileAWholeReplyCrosses_data()
+{
+    QTest::addColumn<QByteArray>("firstAnswer");
+    QTest::addColumn<QList<int>>("quietMs"); // asked of the port at the two measures
+
+    // Nine characters at 9600 baud: one of the command and the reply's eight.
+    QTest::newRow("answered whole") << reply(0x41) << QList<int>{9, 9};
+    QTest::newRow("its rest may come any moment") << QByteArray("x\r\n4") << QList<int>{9};
+}
+
+// Once a measure command is out, the port need not watch the line until its
+// reply could have crossed it; but not while an earlier reply's rest is owed.
+void TestReadings::lineNotWatchedWhileAWholeReplyCrosses()
+{
+    QFETCH(QByteArray, firstAnswer);
+    QFETCH(QList<int>, quietMs);
+
+    EngineFixture f;
+    f.engine.start();
+    f.tick(f.timer1());
+    f.port->feed(firstAnswer);
+    f.tick(f.timer2());
+    f.tick(f.timer1());
+    QCOMPARE(f.port->quietMs, quietMs);
 }
 
 QTEST_GUILESS_MAIN(TestReadings)

@@ -1,8 +1,19 @@
 #include "enginefixture.h"
 
 #include "model/nextchannel.h"
+#include "timing/precisewake.h"
 
 #include <QTest>
+
+namespace {
+// The scan's wake, told by the test when it falls due.
+class TestWake : public PreciseWake {
+public:
+    void arm(int ms) override { armedMs = ms; }
+    void cancel() override { armedMs = -1; }
+    int armedMs = -1;
+};
+} // namespace
 
 class TestScanCycle : public QObject {
     Q_OBJECT
@@ -13,6 +24,7 @@ private slots:
     void firstWaitIsOneSecond_data();
     void firstWaitIsOneSecond();
     void bytesOfOneStep();
+    void wakeRunsTheDueTick();
 };
 
 void TestScanCycle::selectSequence_data()
@@ -129,6 +141,31 @@ void TestScanCycle::bytesOfOneStep()
     f.runToSecondMeasure();
     QCOMPARE(f.port->writes, (QList<QByteArray>{"d 1", "\r", "s ", "0", "\r", "x", "\r", "s ", "1", "\r", "x", "\r"}));
     QCOMPARE(f.state.ChanIdx, qint16(1));
+}
+
+// The wake runs each tick as it falls due, one at a time, and none once the run has stopped.
+void TestScanCycle::wakeRunsTheDueTick()
+{
+    Startup state;
+    auto *port = new FakeCommPort;
+    auto *wake = new TestWake;
+    ScanEngine engine(state, port, wake, [] { return std::bitset<kChannelCount>().set(); });
+    engine.start();
+    QCOMPARE(wake->armedMs, 1000);
+    port->clearSent();
+    emit wake->due();
+    QCOMPARE(port->sent(), QByteArray("x\r"));
+    QCOMPARE(wake->armedMs, 20);
+    QVERIFY(!engine.Timer1->isActive());
+    port->feed(FakeCommPort::reply(0x42));
+    emit wake->due();
+    QCOMPARE(port->sent(), QByteArray("x\rs 1\r"));
+    QCOMPARE(wake->armedMs, 80);
+    QVERIFY(!engine.Timer2->isActive());
+    engine.stop();
+    QCOMPARE(wake->armedMs, -1);
+    emit wake->due();
+    QCOMPARE(port->sent(), QByteArray("x\rs 1\r"));
 }
 
 QTEST_GUILESS_MAIN(TestScanCycle)

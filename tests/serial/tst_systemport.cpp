@@ -4,6 +4,7 @@
 #include "procstats.h"
 #include "ptypair.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,6 +30,8 @@ private slots:
     void aCommandLeavesWhole();
     void receiveEventWaitsForEight();
     void inputStaysBounded();
+    void replyToldOnceWholeAfterItsLineTime_data();
+    void replyToldOnceWholeAfterItsLineTime();
     void failures_data();
     void failures();
     void deviceInUse();
@@ -128,6 +131,42 @@ void TestSystemPort::inputStaysBounded()
         QTest::qWait(20);
     }
     QCOMPARE(total, 3000);
+}
+
+void TestSystemPort::replyToldOnceWholeAfterItsLineTime_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("quietMs"); // nine characters' time, in whole milliseconds
+    QTest::addColumn<bool>("takeMeanwhile");
+    QTest::newRow("9600 8N1") << QStringLiteral("9600,N,8,1") << 9 << false;
+    QTest::newRow("1200 7E2") << QStringLiteral("1200,E,7,2") << 82 << false;
+    QTest::newRow("taken from while it crosses") << QStringLiteral("9600,N,8,1") << 9 << true;
+    QTest::newRow("115200: too short to wait for") << QStringLiteral("115200,N,8,1") << 0 << false;
+}
+
+// A reply handed over faster than any line could carry it is told only once it
+// could have crossed, in one event, whole; a fast line is not waited for at all.
+void TestSystemPort::replyToldOnceWholeAfterItsLineTime()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, quietMs);
+    QFETCH(bool, takeMeanwhile);
+    Pty pty;
+    pty.beCom1();
+    SystemCommPort port(testPorts());
+    port.setSettings(settings);
+    port.open();
+    QSignalSpy received(&port, &CommPort::received);
+    QElapsedTimer sinceCommand;
+    sinceCommand.start();
+    port.awaitReply(8);
+    if (takeMeanwhile)
+        QCOMPARE(port.takeAll(), QByteArray());
+    pty.send("x\r\n7F\r\n>");
+    QVERIFY(received.wait(2000));
+    QVERIFY2(sinceCommand.elapsed() >= quietMs, qPrintable(QString::number(sinceCommand.elapsed())));
+    QCOMPARE(received.count(), 1);
+    QCOMPARE(port.takeAll(), QByteArray("x\r\n7F\r\n>"));
 }
 
 void TestSystemPort::failures_data()

@@ -59,6 +59,7 @@ public:
     QMap<int, QString> fallbacks;  // why a port fell back to its device, when it did
     int opens = 0;
     int closes = 0;
+    QList<int> quietMs; // each time the line was not to be watched for a reply's crossing
 
 protected:
     QString deviceFor(int portNumber) const override
@@ -109,6 +110,7 @@ protected:
     qint64 rawUnsent() const override { return m_pending.size() + driverHolds; }
     qint64 rawWaiting() const override { return m_input.size(); }
     QByteArray rawTakeAll() override { return std::exchange(m_input, {}); }
+    void rawListenAfter(int ms) override { quietMs << ms; }
 
 private:
     bool m_open = false;

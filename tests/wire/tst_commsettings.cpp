@@ -19,16 +19,18 @@ void TestCommSettings::parses_data()
     QTest::addColumn<int>("dataBits");
     QTest::addColumn<int>("stopBits");
 
+    QTest::addColumn<qint64>("characterNs"); // start, data, parity and stop bits on the line
+
     QTest::newRow("panel's own") << "9600,N,8,1" << 9600 << int(QSerialPort::NoParity) << 8
-                                 << int(QSerialPort::OneStop);
+                                 << int(QSerialPort::OneStop) << qint64(1'041'666);
     QTest::newRow("even, lower case") << "19200,e,7,2" << 19200 << int(QSerialPort::EvenParity)
-                                      << 7 << int(QSerialPort::TwoStop);
+                                      << 7 << int(QSerialPort::TwoStop) << qint64(572'916);
     QTest::newRow("odd") << "300,O,5,1.5" << 300 << int(QSerialPort::OddParity) << 5
-                         << int(QSerialPort::OneAndHalfStop);
+                         << int(QSerialPort::OneAndHalfStop) << qint64(28'333'333);
     QTest::newRow("mark") << "115200,m,6,1" << 115200 << int(QSerialPort::MarkParity) << 6
-                          << int(QSerialPort::OneStop);
+                          << int(QSerialPort::OneStop) << qint64(78'125);
     QTest::newRow("space, blanks") << " 1200 , S , 8 , 2 " << 1200 << int(QSerialPort::SpaceParity)
-                                   << 8 << int(QSerialPort::TwoStop);
+                                   << 8 << int(QSerialPort::TwoStop) << qint64(10'000'000);
 }
 
 void TestCommSettings::parses()
@@ -44,6 +46,8 @@ void TestCommSettings::parses()
     QCOMPARE(int(parsed.settings->parity), parity);
     QCOMPARE(int(parsed.settings->dataBits), dataBits);
     QCOMPARE(int(parsed.settings->stopBits), stopBits);
+    QFETCH(qint64, characterNs);
+    QCOMPARE(qint64(characterTime(*parsed.settings).count()), characterNs);
 }
 
 void TestCommSettings::rejects_data()
