@@ -29,6 +29,9 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, con
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(rect);
+    // Fixed, so that a new reading's text does not ask the window to lay itself out again.
+    label->setFixedSize(rect.size());
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment | Qt::AlignTop);
     label->setAutoFillBackground(true);
     QPalette pal = label->palette();
