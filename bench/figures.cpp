@@ -53,5 +53,5 @@ void putQuietWindowFigures(QJsonObject &r, const QString &prefix, const PanelLog
     r[prefix + QStringLiteral("step_p99_ratio_vs_reference")] = p99 / referenceP99;
     r[prefix + QStringLiteral("handler_us_p99")] = percentile(handlerUsWithin(logs.trace, w), 99);
     putReplyFigures(r, prefix, {}, replyFigures(logs.outcomes, w.from, w.to));
-    putCpuFigures(r, prefix, w);
+    putCpuFigures(r, prefix + QStringLiteral("traced_"), w);
 }

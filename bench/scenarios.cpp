@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr double kIdleSeconds = 10, kScanSeconds = 31, kSettleSeconds = 1.5;
+constexpr double kIdleSeconds = 10, kScanSeconds = 31, kSettleSeconds = 1.5, kUntracedSeconds = 20;
 
 struct ScanWindows {
     Window quiet, loaded;
@@ -34,6 +34,20 @@ ScanWindows scanQuietThenLoaded(Session &session, const Bench &bench)
     session.pressRunOrStop();
     sleepSeconds(kSettleSeconds);
     return quietThenLoaded(bench, [&session](double seconds) { return session.measure(seconds); });
+}
+
+// The panel's processor time scanning quietly without the trace's probes,
+// which cost a share of their own, in a run of its own beside a floor of its own.
+Window untracedScan(const Bench &bench, const QString &name, const QStringList &simArgs)
+{
+    Session session(bench, name + QStringLiteral("-untraced"), simArgs, Session::Probes::Off);
+    if (!session.isReady())
+        return {0, 0, std::nan(""), std::nan("")};
+    session.pressRunOrStop();
+    sleepSeconds(1 + kSettleSeconds);
+    const Window w = session.measure(kUntracedSeconds);
+    session.finish();
+    return w;
 }
 
 // The scan's steps as the simulator logged them; `program` prefixes the keys ("" for the panel).
@@ -100,29 +114,31 @@ double plainScenario(const Bench &bench, QJsonObject &r)
     const ScanWindows w = scanQuietThenLoaded(session, bench);
     stopProcess(reference);
     r["rss_mb"] = session.finish();
-    putCpuFigures(r, {}, w.quiet);
+    putCpuFigures(r, QStringLiteral("traced_"), w.quiet);
 
     putStepFigures(r, {}, readEventLog(session.simLog()), w);
     r["handler_us_p99"] = percentile(handlerUsWithin(readEventLog(session.trace()), w.quiet), 99);
     putReplyFigures(r, {}, {}, replyFigures(outcomesOf(session), w.quiet.from, w.quiet.to));
     putReferenceFigures(r, {}, readEventLog(referenceLog), w);
+    putCpuFigures(r, {}, untracedScan(bench, QStringLiteral("plain"), {}));
     return session.startupMs();
 }
 
 void adapterScenario(const Bench &bench, QJsonObject &r)
 {
-    Session session(bench, QStringLiteral("adapter"),
-                    {QStringLiteral("--latency"), QStringLiteral("16"), QStringLiteral("--line-rate"),
-                     QStringLiteral("9600")});
+    const QStringList adapterLike = {QStringLiteral("--latency"), QStringLiteral("16"), QStringLiteral("--line-rate"),
+                                     QStringLiteral("9600")};
+    Session session(bench, QStringLiteral("adapter"), adapterLike);
     if (!session.isReady())
         return;
     const ScanWindows w = scanQuietThenLoaded(session, bench);
     session.finish();
     const std::vector<Outcome> outcomes = outcomesOf(session);
     const QString prefix = QStringLiteral("adapter_");
-    putCpuFigures(r, prefix, w.quiet);
+    putCpuFigures(r, prefix + QStringLiteral("traced_"), w.quiet);
     putReplyFigures(r, prefix, {}, replyFigures(outcomes, w.quiet.from, w.quiet.to));
     putReplyFigures(r, prefix, QStringLiteral("_loaded"), replyFigures(outcomes, w.loaded.from, w.loaded.to));
+    putCpuFigures(r, prefix, untracedScan(bench, QStringLiteral("adapter"), adapterLike));
 }
 
 void recorderScenario(const Bench &bench, QJsonObject &r)

@@ -89,7 +89,7 @@ Floor::~Floor()
     stopProcess(m_sim);
 }
 
-Session::Session(const Bench &bench, const QString &name, const QStringList &simArgs)
+Session::Session(const Bench &bench, const QString &name, const QStringList &simArgs, Probes probes)
     : m_floor(bench, name, simArgs), m_simLog(bench.file(name + QStringLiteral(".sim.log"))),
       m_trace(bench.file(name + QStringLiteral(".trace"))), m_link(bench.file(name + QStringLiteral(".board")))
 {
@@ -97,7 +97,13 @@ Session::Session(const Bench &bench, const QString &name, const QStringList &sim
         return;
     QProcessEnvironment env = bench.env;
     env.insert(QStringLiteral("ORVANE_COM1"), m_link);
-    m_startupMs = timeStartup(bench.panel, env, m_trace, m_panel);
+    if (probes == Probes::Traced) {
+        m_startupMs = timeStartup(bench.panel, env, m_trace, m_panel);
+    } else {
+        env.remove(QStringLiteral("ORVANE_TRACE"));
+        m_panel.setProcessEnvironment(env);
+        m_panel.start(bench.panel, {});
+    }
     m_window = findPanelWindow();
     m_ready = !std::isnan(m_startupMs) && !m_window.isEmpty();
     sleepSeconds(2.0);

@@ -43,10 +43,12 @@ private:
     QProcess m_sim, m_floor;
 };
 
-// The panel, traced, on a simulated board that logs, from start to finish.
+// The panel on a simulated board that logs, from start to finish; traced for
+// its timing, or without the trace's probes for its processor time alone.
 class Session {
 public:
-    Session(const Bench &bench, const QString &name, const QStringList &simArgs);
+    enum class Probes { Traced, Off };
+    Session(const Bench &bench, const QString &name, const QStringList &simArgs, Probes probes = Probes::Traced);
     ~Session();
 
     // False when the simulator refused its options or the panel never showed.
