@@ -149,9 +149,9 @@ void CommPort::setReceiveThreshold(int count)
 
 void CommPort::awaitReply(int length)
 {
-    // The far end hears at least a character of the command before it can
-    // answer; counted in whole milliseconds, as the wait may end a little late.
-    const auto quiet = (1 + length) * characterTime(m_settings);
+    // One character short of the whole, so that the line is watched again
+    // before the reply can be in: a hang-up just after it would take it along.
+    const auto quiet = (length - 1) * characterTime(m_settings);
     if (rawIsOpen() && quiet >= std::chrono::milliseconds(1))
         rawListenAfter(int(std::chrono::duration_cast<std::chrono::milliseconds>(quiet).count()));
 }

@@ -71,7 +71,7 @@ public:
     void setReceiveThreshold(int count);
     // A reply of `length` characters to the command just sent cannot be whole
     // before they have crossed the line: a back-end that can stops watching the
-    // line until then, rather than wake the program for every character.
+    // line until nearly then, rather than wake the program for every character.
     void awaitReply(int length);
     // Bytes of commands the driver still holds unsent, where it can tell; else 0.
     qint64 unsent() const { return rawIsOpen() ? rawUnsent() : 0; }

@@ -136,11 +136,11 @@ void TestSystemPort::inputStaysBounded()
 void TestSystemPort::replyToldOnceWholeAfterItsLineTime_data()
 {
     QTest::addColumn<QString>("settings");
-    QTest::addColumn<int>("quietMs"); // nine characters' time, in whole milliseconds
+    QTest::addColumn<int>("quietMs"); // seven characters' time, in whole milliseconds
     QTest::addColumn<bool>("takeMeanwhile");
-    QTest::newRow("9600 8N1") << QStringLiteral("9600,N,8,1") << 9 << false;
-    QTest::newRow("1200 7E2") << QStringLiteral("1200,E,7,2") << 82 << false;
-    QTest::newRow("taken from while it crosses") << QStringLiteral("9600,N,8,1") << 9 << true;
+    QTest::newRow("9600 8N1") << QStringLiteral("9600,N,8,1") << 7 << false;
+    QTest::newRow("1200 7E2") << QStringLiteral("1200,E,7,2") << 64 << false;
+    QTest::newRow("taken from while it crosses") << QStringLiteral("9600,N,8,1") << 7 << true;
     QTest::newRow("115200: too short to wait for") << QStringLiteral("115200,N,8,1") << 0 << false;
 }
 
