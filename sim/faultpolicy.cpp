@@ -1,5 +1,6 @@
 #include "faultpolicy.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace boardsim {
@@ -21,6 +22,7 @@ FaultPolicy::FaultPolicy(const Options &options, double start, Sink &sink)
     , m_line(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate, seconds(options.latencyMs), start,
             options.seed ^ 0x6279746573ull)
     , m_garbleRandom(options.seed ^ 0x676172626c65ull)
+    , m_charSeconds(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate)
 {
     for (int channel = 0; channel < kChannelCount; ++channel) {
         if (const auto &value = options.fixed[static_cast<std::size_t>(channel)])
@@ -78,16 +80,18 @@ void FaultPolicy::received(std::string_view bytes, double now)
         const auto cr = bytes.find('\r');
         const auto piece = bytes.substr(0, cr == std::string_view::npos ? bytes.size() : cr + 1);
         bytes.remove_prefix(piece.size());
+        // The pseudo-terminal hands over at once what a real line carries a character at a time.
+        m_inputFree = std::max(now, m_inputFree) + static_cast<double>(piece.size()) * m_charSeconds;
         lines.clear();
         m_assembler.feed(piece, lines);
         for (std::size_t i = m_assembler.takeOverflows(); i > 0; --i)
             log(now, "overflow");
         for (const auto &line : lines)
-            handleLine(line, now);
+            handleLine(line, now, m_inputFree);
     }
 }
 
-void FaultPolicy::handleLine(const std::string &line, double now)
+void FaultPolicy::handleLine(const std::string &line, double now, double heard)
 {
     ++m_linesReceived;
     log(now, "rx " + escapeForLog(line));
@@ -112,7 +116,7 @@ void FaultPolicy::handleLine(const std::string &line, double now)
         m_channel = command.arg;
         break;
     case CommandKind::Measure:
-        measure(now);
+        measure(now, heard);
         break;
     case CommandKind::Unknown:
         // Bounded, so a chatty peer cannot fill a stderr pipe nobody reads.
@@ -127,7 +131,7 @@ void FaultPolicy::handleLine(const std::string &line, double now)
     }
 }
 
-void FaultPolicy::measure(double now)
+void FaultPolicy::measure(double now, double heard)
 {
     ++m_measures;
     ReplyTag reply{m_channel, m_model.read(m_channel, now - m_start, m_shield), {}};
@@ -144,7 +148,7 @@ void FaultPolicy::measure(double now)
         reply.garbled = garble();
     std::string text = reply.garbled.empty() ? readingReply(reply.value) : reply.garbled;
     const std::size_t garbage = m_measures % m_options.garbageEvery == 0 ? m_options.garbage : 0;
-    const double ready = now + seconds(m_options.delayMs);
+    const double ready = heard + seconds(m_options.delayMs);
     if (m_options.splitMs >= 0) {
         m_line.send(ready, text.substr(0, kFirstPart), 0, std::nullopt);
         m_line.send(ready + seconds(m_options.splitMs), text.substr(kFirstPart), garbage, reply);

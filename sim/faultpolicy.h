@@ -51,8 +51,9 @@ public:
     bool hungUp() const { return m_hungUp; }
 
 private:
-    void handleLine(const std::string &line, double now);
-    void measure(double now);
+    // heard: when the line's last character had crossed to the board.
+    void handleLine(const std::string &line, double now, double heard);
+    void measure(double now, double heard);
     std::string garble();
     void endFlood(double now);
     void log(double now, const std::string &text) { m_sink.event(now, text); }
@@ -65,6 +66,8 @@ private:
     LineAssembler m_assembler;
     OutputLine m_line;
     Rng m_garbleRandom;
+    double m_charSeconds;
+    double m_inputFree = 0.0; // the panel's characters have crossed to the board by then
 
     bool m_open = false;
     bool m_hungUp = false;

@@ -199,9 +199,9 @@ Channels: 0 ISrc, 1-9 Electrode 1-9, A Ref A, B Ref B, C OSC, D O-R, E INT,
 Options:
   --link PATH       also publish the device as symlink PATH (an existing symlink
                     is replaced, anything else is refused); removed on exit
-  --line-rate BAUD  send at the pace of a BAUD line, 10 bits a character
-                    (50..4000000; default 9600: an answer takes 8.3 ms);
-                    0 sends at once
+  --line-rate BAUD  both ways at the pace of a BAUD line, 10 bits a character
+                    (50..4000000; default 9600: "x" and CR take 2.1 ms to
+                    reach the board, the answer 8.3 ms back); 0: at once
   --latency MS      hold what is sent like an adapter's latency timer: bytes
                     leave when a free-running MS ms timer, counted from the
                     start, expires (0..1000; default 0: not held)

@@ -124,8 +124,8 @@ private slots:
                                       << QStringList{"0.000 opened", "5.000 rx x", "5.000 tx 0 0B"}
                                       << QStringList{"0@5.000", "7@5.000"} << reply;
         QTest::newRow("9600 baud by default") << QStringList{} << x5
-                                              << QStringList{"0.000 opened", "5.000 rx x", "13.333 tx 0 0B"}
-                                              << QStringList{"0@6.042", "7@13.333"} << reply;
+                                              << QStringList{"0.000 opened", "5.000 rx x", "15.417 tx 0 0B"}
+                                              << QStringList{"0@8.125", "7@15.417"} << reply;
         QTest::newRow("latency: held to the next tick")
             << QStringList{"--latency", "16"} << QStringList{"0 open", "3 x\r"}
             << QStringList{"0.000 opened", "3.000 rx x", "16.000 tx 0 0B"} << QStringList{"0@16.000", "7@16.000"}
@@ -133,35 +133,39 @@ private slots:
         QTest::newRow("latency: a reply over two ticks")
             << QStringList{"--latency", "16"} << QStringList{"0 open", "10 x\r"}
             << QStringList{"0.000 opened", "10.000 rx x", "32.000 tx 0 0B"}
-            << QStringList{"4@16.000", "5@32.000"} << reply;
+            << QStringList{"2@16.000", "3@32.000"} << reply;
         QTest::newRow("delay, then the line") << QStringList{"--delay", "50"} << x5
-                                              << QStringList{"0.000 opened", "5.000 rx x", "63.333 tx 0 0B"}
-                                              << QStringList{"0@56.042"} << reply;
+                                              << QStringList{"0.000 opened", "5.000 rx x", "65.417 tx 0 0B"}
+                                              << QStringList{"0@58.125"} << reply;
         QTest::newRow("split: the second half waits")
-            << QStringList{"--split", "10"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "19.167 tx 0 0B"}
-            << QStringList{"3@9.167", "4@16.042"} << reply;
+            << QStringList{"--split", "10"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "21.250 tx 0 0B"}
+            << QStringList{"3@11.250", "4@18.125"} << reply;
         QTest::newRow("split shorter than the first half")
-            << QStringList{"--split", "2"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "13.333 tx 0 0B"}
-            << QStringList{"3@9.167", "4@10.208"} << reply;
+            << QStringList{"--split", "2"} << x5 << QStringList{"0.000 opened", "5.000 rx x", "15.417 tx 0 0B"}
+            << QStringList{"3@11.250", "4@12.292"} << reply;
         QTest::newRow("delay and split, held")
             << QStringList{"--delay", "5", "--split", "10", "--latency", "16"} << QStringList{"0 open", "0 x\r"}
             << QStringList{"0.000 opened", "0.000 rx x", "32.000 tx 0 0B"}
             << QStringList{"3@16.000", "4@32.000"} << reply;
         QTest::newRow("replies queue on the line")
             << QStringList{} << QStringList{"0 open", "0 x\rs 5\rx\r"}
-            << QStringList{"0.000 opened", "0.000 rx x", "0.000 rx s 5", "0.000 rx x", "8.333 tx 0 0B",
-                           "16.667 tx 5 C4"}
-            << QStringList{"8@9.375"} << reply + "x\r\nC4\r\n>";
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 rx s 5", "0.000 rx x", "10.417 tx 0 0B",
+                           "18.750 tx 5 C4"}
+            << QStringList{"8@11.458"} << reply + "x\r\nC4\r\n>";
+        QTest::newRow("the command crosses the line before its answer")
+            << QStringList{} << QStringList{"0 open", "0 s 5\rx\r"}
+            << QStringList{"0.000 opened", "0.000 rx s 5", "0.000 rx x", "14.583 tx 5 C4"}
+            << QStringList{"0@7.292"} << QByteArray("x\r\nC4\r\n>");
         QTest::newRow("garbage after the reply")
             << QStringList{"--garbage", "2"} << QStringList{"0 open", "0 x\r"}
-            << QStringList{"0.000 opened", "0.000 rx x", "8.333 tx 0 0B", "10.417 noise ????"}
-            << QStringList{"9@10.417"} << reply + "??";
+            << QStringList{"0.000 opened", "0.000 rx x", "10.417 tx 0 0B", "12.500 noise ????"}
+            << QStringList{"9@12.500"} << reply + "??";
         const QStringList x3{"0 open", "0 x\r", "20 x\r", "40 x\r"};
         QTest::newRow("mute after 2")
             << QStringList{"--mute-after", "2"} << x3
-            << QStringList{"0.000 opened", "0.000 rx x", "8.333 tx 0 0B", "20.000 rx x", "20.000 mute",
-                           "28.333 tx 0 0B", "40.000 rx x", "40.000 drop 0 0B"}
-            << QStringList{"15@28.333"} << reply + reply;
+            << QStringList{"0.000 opened", "0.000 rx x", "10.417 tx 0 0B", "20.000 rx x", "20.000 mute",
+                           "30.417 tx 0 0B", "40.000 rx x", "40.000 drop 0 0B"}
+            << QStringList{"15@30.417"} << reply + reply;
         QTest::newRow("mute after 0: nothing answered")
             << QStringList{"--mute-after", "0"} << x5
             << QStringList{"0.000 mute", "0.000 opened", "5.000 rx x", "5.000 drop 0 0B"} << QStringList{}
@@ -169,33 +173,33 @@ private slots:
         const QString nine(18, u'?');
         QTest::newRow("garble after 1, at the line's pace")
             << QStringList{"--garble-after", "1"} << x3
-            << QStringList{"0.000 opened", "0.000 rx x", "0.000 garble", "8.333 tx 0 0B", "20.000 rx x",
-                           "29.375 garbled 0 " + nine, "40.000 rx x", "49.375 garbled 0 " + nine}
-            << QStringList{"8@21.042", "16@29.375"} << reply + QByteArray(18, '?');
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 garble", "10.417 tx 0 0B", "20.000 rx x",
+                           "31.458 garbled 0 " + nine, "40.000 rx x", "51.458 garbled 0 " + nine}
+            << QStringList{"8@23.125", "16@31.458"} << reply + QByteArray(18, '?');
         QTest::newRow("garbled, then noise, held")
             << QStringList{"--garble-after", "0", "--garbage", "2", "--latency", "16"} << QStringList{"0 open", "3 x\r"}
             << QStringList{"0.000 garble", "0.000 opened", "3.000 rx x", "16.000 garbled 0 " + nine,
-                           "16.000 noise ????"}
-            << QStringList{"0@16.000", "10@16.000"} << QByteArray(11, '?');
+                           "32.000 noise ????"}
+            << QStringList{"9@16.000", "10@32.000"} << QByteArray(11, '?');
         QTest::newRow("garbled, then muted")
             << QStringList{"--garble-after", "1", "--mute-after", "2"} << x3
-            << QStringList{"0.000 opened", "0.000 rx x", "0.000 garble", "8.333 tx 0 0B", "20.000 rx x",
-                           "20.000 mute", "29.375 garbled 0 " + nine, "40.000 rx x", "40.000 drop 0 0B"}
+            << QStringList{"0.000 opened", "0.000 rx x", "0.000 garble", "10.417 tx 0 0B", "20.000 rx x",
+                           "20.000 mute", "31.458 garbled 0 " + nine, "40.000 rx x", "40.000 drop 0 0B"}
             << QStringList{} << reply + QByteArray(9, '?');
         QTest::newRow("closing drops what is on its way")
             << QStringList{"--delay", "50"} << QStringList{"0 open", "0 x\r", "10 close"}
             << QStringList{"0.000 opened", "0.000 rx x", "10.000 closed", "10.000 drop 0 0B"} << QStringList{}
             << QByteArray("");
         QTest::newRow("nobody listens")
-            << QStringList{} << QStringList{"0 open", "0 x\r", "2 close", "3 x\r", "20 open", "25 x\r"}
-            << QStringList{"0.000 opened", "0.000 rx x", "2.000 closed", "2.000 drop 0 0B", "3.000 rx x",
-                           "11.333 drop 0 0B", "20.000 opened", "25.000 rx x", "33.333 tx 0 0B"}
-            << QStringList{"0@1.042", "1@26.042"} << "x" + reply;
+            << QStringList{} << QStringList{"0 open", "0 x\r", "4 close", "5 x\r", "20 open", "25 x\r"}
+            << QStringList{"0.000 opened", "0.000 rx x", "4.000 closed", "4.000 drop 0 0B", "5.000 rx x",
+                           "15.417 drop 0 0B", "20.000 opened", "25.000 rx x", "35.417 tx 0 0B"}
+            << QStringList{"0@3.125", "1@28.125"} << "x" + reply;
         QTest::newRow("flood at the line's pace")
             << QStringList{"--flood", "0.05"} << QStringList{"0 open", "0 x\r", "60 x\r"}
             << QStringList{"0.000 opened", "0.000 rx x", "0.000 flood-start", "0.000 drop 0 0B",
-                           "50.000 flood-end", "60.000 rx x", "68.333 tx 0 0B"}
-            << QStringList{"0@1.042", "47@50.000", "48@61.042"} << QByteArray(48, '?') + reply;
+                           "50.000 flood-end", "60.000 rx x", "70.417 tx 0 0B"}
+            << QStringList{"0@1.042", "47@50.000", "48@63.125"} << QByteArray(48, '?') + reply;
         QTest::newRow("instant flood, then replies")
             << QStringList{"--flood", "0.05", "--line-rate", "0"} << QStringList{"0 open", "0 x\r", "60 x\r"}
             << QStringList{"0.000 opened", "0.000 rx x", "0.000 flood-start", "0.000 drop 0 0B",
@@ -203,7 +207,7 @@ private slots:
             << QStringList{"8191@0.000", "8192@60.000"} << QByteArray();
         QTest::newRow("stall: what is on its way still arrives")
             << QStringList{"--stall-after", "2"} << QStringList{"0 open", "0 d 1\r", "10 x\rx\r", "20 x\r"}
-            << QStringList{"0.000 opened", "0.000 rx d 1", "10.000 rx x", "10.000 stall", "18.333 tx 0 0B"}
+            << QStringList{"0.000 opened", "0.000 rx d 1", "10.000 rx x", "10.000 stall", "20.417 tx 0 0B"}
             << QStringList{} << reply;
     }
 
