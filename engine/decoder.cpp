@@ -18,6 +18,7 @@ bool ScanEngine::OrvaneCom_OnComm()
     OrvaneCom->setReceiveThreshold(wire::kReplyLength - m_framer.held());
     if (replies.isEmpty())
         return false;
+    m_replyOwed = false;
     if (std::any_of(replies.begin(), replies.end(), [](const wire::Reply &r) { return r.wellFormed; }))
         m_watch.readingTaken();
     // Replies come one a step; older ones in the same take answered earlier

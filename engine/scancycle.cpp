@@ -23,15 +23,19 @@ QString silenceText(const ReplyWatch::Verdict &v)
 }
 } // namespace
 
+// What is here already answers the last measure command, however late the
+// event loop comes to it on a busy machine. False when that ended the run.
+bool ScanEngine::takeWaiting()
+{
+    if (OrvaneCom->waiting() > 0)
+        dispatch("OrvaneCom", [this] { return OrvaneCom_OnComm(); });
+    return OrvaneCom->isOpen();
+}
+
 void ScanEngine::Timer1_Timer()
 {
-    // What is here already answers the last measure command, however late the
-    // event loop comes to it on a busy machine.
-    if (OrvaneCom->waiting() > 0) {
-        dispatch("OrvaneCom", [this] { return OrvaneCom_OnComm(); });
-        if (!OrvaneCom->isOpen())
-            return;
-    }
+    if (m_replyOwed && !takeWaiting())
+        return;
     const qint64 now = m_clock();
     if (const auto verdict = m_watch.verdict(now, [this] { return OrvaneCom->unsent(); })) {
         if (verdict->silence == ReplyWatch::Silence::Stalled)
@@ -42,11 +46,13 @@ void ScanEngine::Timer1_Timer()
         return;
     }
     state.MeasIdx = state.ChanIdx;
-    sendCommand(*OrvaneCom, wire::measureCommand());
+    const wire::Command measure = wire::measureCommand();
+    sendCommand(*OrvaneCom, measure);
     // A reply still owed to an earlier command may be on its way; only a whole one is known to be far off.
     if (m_framer.held() == 0)
-        OrvaneCom->awaitReply(wire::kReplyLength);
+        OrvaneCom->awaitReply(wire::length(measure), wire::kReplyLength);
     m_watch.measureSent(now);
+    m_replyOwed = true;
     Timer1->stop();
     Timer2->setInterval(kMeasureToSelectMs);
     arm(Timer2);
@@ -54,6 +60,10 @@ void ScanEngine::Timer1_Timer()
 
 void ScanEngine::Timer2_Timer()
 {
+    // Come before the line was watched again, the reply is read first: the
+    // next command could be answered by a hang-up that takes it along.
+    if (OrvaneCom->listenNow() && !takeWaiting())
+        return;
     state.ChanIdx = nextChannel(state.ChanIdx, m_chosen());
     sendCommand(*OrvaneCom, wire::selectCommand(state.ChanIdx));
     Timer1->setInterval(kSelectToMeasureMs);

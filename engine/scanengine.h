@@ -74,6 +74,7 @@ signals:
 
 private:
     void arm(QTimer *timer);
+    bool takeWaiting();
     void tick1();
     void tick2();
     void halt();
@@ -85,5 +86,6 @@ private:
     Gate m_gate;
     wire::ReplyFramer m_framer;
     ReplyWatch m_watch;
+    bool m_replyOwed = false; // to the last measure command
     Clock m_clock;
 };

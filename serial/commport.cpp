@@ -147,13 +147,12 @@ void CommPort::setReceiveThreshold(int count)
         QMetaObject::invokeMethod(this, &CommPort::arrived, Qt::QueuedConnection);
 }
 
-void CommPort::awaitReply(int length)
+void CommPort::awaitReply(int sent, int length)
 {
-    // One character short of the whole, so that the line is watched again
-    // before the reply can be in: a hang-up just after it would take it along.
-    const auto quiet = (length - 1) * characterTime(m_settings);
+    // Rounded up: watched again a moment early, the line would wake the program for its last character.
+    const auto quiet = (sent + length) * characterTime(m_settings);
     if (rawIsOpen() && quiet >= std::chrono::milliseconds(1))
-        rawListenAfter(int(std::chrono::duration_cast<std::chrono::milliseconds>(quiet).count()));
+        rawListenAfter(int(std::chrono::ceil<std::chrono::milliseconds>(quiet).count()));
 }
 
 void CommPort::failNotTaking()

@@ -69,10 +69,13 @@ public:
     // The receive event comes once this many characters wait (1..8); 8 unless
     // the reader holds the start of a reply and needs only the rest of it.
     void setReceiveThreshold(int count);
-    // A reply of `length` characters to the command just sent cannot be whole
-    // before they have crossed the line: a back-end that can stops watching the
-    // line until nearly then, rather than wake the program for every character.
-    void awaitReply(int length);
+    // The command of `sent` characters just handed over, then its reply of
+    // `length`, cross the line one after the other: a back-end that can stops
+    // watching the line until the reply can be whole, rather than wake the
+    // program for every character.
+    void awaitReply(int sent, int length);
+    // Watches the line again at once; true when it had not been watched.
+    bool listenNow() { return rawIsOpen() && rawListenNow(); }
     // Bytes of commands the driver still holds unsent, where it can tell; else 0.
     qint64 unsent() const { return rawIsOpen() ? rawUnsent() : 0; }
     // The line has kept commands unsent for long: ends here as a line that takes no data.
@@ -124,6 +127,8 @@ protected:
     virtual void rawSetWakeThreshold(int) {}
     // Where it can: the line is not watched for `ms`; what arrives meanwhile is told after.
     virtual void rawListenAfter(int) {}
+    // Ends that wait early; true when it was still on.
+    virtual bool rawListenNow() { return false; }
 
     // For back-ends: input has arrived; something went wrong.
     void arrived();

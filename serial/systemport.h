@@ -42,6 +42,7 @@ protected:
     QByteArray rawTakeAll() override;
     void rawSetWakeThreshold(int count) override;
     void rawListenAfter(int ms) override;
+    bool rawListenNow() override;
 
 private:
     struct Device; // the platform's own, one source file per platform

@@ -5,6 +5,7 @@
 #include "serial/terminalhost.h"
 #include "serial/ttydevice.h"
 
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -110,6 +111,8 @@ struct SystemCommPort::Device {
     bool latencyAsked = false;
     int wakeAt = kReceiveThreshold;
     QTimer quiet; // while it runs, the line is not watched
+    // While the reader's event is told: a short read just took all the driver had.
+    bool drained = false;
     QByteArray input;
     QByteArray output; // written, not yet taken by the driver
     std::unique_ptr<LockHost> locks = makeLockHost();
@@ -207,7 +210,13 @@ bool SystemCommPort::rawOpen(const QString &device, const CommSettings &settings
         const ssize_t n = ::read(d->fd, bytes, size_t(room));
         if (n > 0) {
             d->input.append(bytes, n);
+            // Asking the driver again within this event would only cost system calls;
+            // what comes meanwhile raises an event of its own.
+            d->drained = n < room;
+            const QPointer<SystemCommPort> alive(this);
             arrived();
+            if (alive)
+                d->drained = false;
         } else if (n == 0) {
             // The far end hung up.
             deviceError({Failure::Lost, QStringLiteral("end of file")});
@@ -232,6 +241,15 @@ void SystemCommPort::rawListenAfter(int ms)
     d->listen();
 }
 
+bool SystemCommPort::rawListenNow()
+{
+    if (!d->quiet.isActive())
+        return false;
+    d->quiet.stop();
+    d->listen();
+    return true;
+}
+
 void SystemCommPort::rawSetWakeThreshold(int count)
 {
     termios tio{};
@@ -244,6 +262,7 @@ void SystemCommPort::rawSetWakeThreshold(int count)
 
 void SystemCommPort::rawClose()
 {
+    d->drained = false;
     d->quiet.stop();
     d->reader.reset();
     // Commands still queued would hold up the close for as long as the driver waits for them.
@@ -307,14 +326,14 @@ qint64 SystemCommPort::rawUnsent() const
 qint64 SystemCommPort::rawWaiting() const
 {
     int queued = 0;
-    if (::ioctl(d->fd, FIONREAD, &queued) != 0)
+    if (!d->drained && ::ioctl(d->fd, FIONREAD, &queued) != 0)
         queued = 0;
     return qMin<qint64>(kInBufferSize, d->input.size() + queued);
 }
 
 QByteArray SystemCommPort::rawTakeAll()
 {
-    for (qint64 room = kInBufferSize - d->input.size(); room > 0;) {
+    for (qint64 room = d->drained ? 0 : kInBufferSize - d->input.size(); room > 0;) {
         char bytes[kInBufferSize];
         const ssize_t n = ::read(d->fd, bytes, size_t(room));
         if (n <= 0)

@@ -29,6 +29,14 @@ Command measureCommand()
     return {QByteArray("x"), kCr};
 }
 
+int length(const Command &command)
+{
+    qsizetype characters = 0;
+    for (const QByteArray &piece : command)
+        characters += piece.size();
+    return int(characters);
+}
+
 Command selectCommand(int chanIdx)
 {
     return {QByteArray("s "), QByteArray(1, kChannels.at(chanIdx).selectCode), kCr};

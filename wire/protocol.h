@@ -16,6 +16,8 @@ using Command = QList<QByteArray>;
 Command shieldCommand(qint16 shldMode);
 Command measureCommand();
 Command selectCommand(int chanIdx);
+// Characters the command puts on the line.
+int length(const Command &command);
 
 // Reading in places 4..5 of a burst, 0..255; 0 when there is no hexadecimal digit.
 int decodeReading(QByteArrayView burst);

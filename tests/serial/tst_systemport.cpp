@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <fcntl.h>
 
@@ -112,6 +113,18 @@ void TestSystemPort::receiveEventWaitsForEight()
     QVERIFY(received.wait(2000));
     QTRY_COMPARE(port.waiting(), 10);
     QCOMPARE(port.takeAll(), QByteArray("\r\nx\r\n41\r\n>"));
+
+    // What comes while an event is being told is not lost.
+    QByteArray taken;
+    connect(&port, &CommPort::received, &port, [&] {
+        if (taken.isEmpty()) {
+            pty.send("x\r\n43\r\n>");
+            QThread::msleep(20);
+        }
+        taken += port.takeAll();
+    });
+    pty.send("x\r\n42\r\n>");
+    QTRY_COMPARE(taken, QByteArray("x\r\n42\r\n>x\r\n43\r\n>"));
 }
 
 void TestSystemPort::inputStaysBounded()
@@ -136,12 +149,15 @@ void TestSystemPort::inputStaysBounded()
 void TestSystemPort::replyToldOnceWholeAfterItsLineTime_data()
 {
     QTest::addColumn<QString>("settings");
-    QTest::addColumn<int>("quietMs"); // seven characters' time, in whole milliseconds
-    QTest::addColumn<bool>("takeMeanwhile");
-    QTest::newRow("9600 8N1") << QStringLiteral("9600,N,8,1") << 7 << false;
-    QTest::newRow("1200 7E2") << QStringLiteral("1200,E,7,2") << 64 << false;
-    QTest::newRow("taken from while it crosses") << QStringLiteral("9600,N,8,1") << 7 << true;
-    QTest::newRow("115200: too short to wait for") << QStringLiteral("115200,N,8,1") << 0 << false;
+    QTest::addColumn<int>("quietMs");
+    QTest::addColumn<QString>("meanwhile"); // "take": takeAll; "listen": watched again at once
+
+    // "x" and CR out, then eight characters back, rounded up to whole ms.
+    QTest::newRow("9600 8N1") << QStringLiteral("9600,N,8,1") << 11 << QString();
+    QTest::newRow("1200 7E2") << QStringLiteral("1200,E,7,2") << 92 << QString();
+    QTest::newRow("taken from while it crosses") << QStringLiteral("9600,N,8,1") << 11 << QStringLiteral("take");
+    QTest::newRow("115200: too short to wait for") << QStringLiteral("115200,N,8,1") << 0 << QString();
+    QTest::newRow("watched again at once") << QStringLiteral("1200,E,7,2") << 0 << QStringLiteral("listen");
 }
 
 // A reply handed over faster than any line could carry it is told only once it
@@ -150,7 +166,7 @@ void TestSystemPort::replyToldOnceWholeAfterItsLineTime()
 {
     QFETCH(QString, settings);
     QFETCH(int, quietMs);
-    QFETCH(bool, takeMeanwhile);
+    QFETCH(QString, meanwhile);
     Pty pty;
     pty.beCom1();
     SystemCommPort port(testPorts());
@@ -159,12 +175,19 @@ void TestSystemPort::replyToldOnceWholeAfterItsLineTime()
     QSignalSpy received(&port, &CommPort::received);
     QElapsedTimer sinceCommand;
     sinceCommand.start();
-    port.awaitReply(8);
-    if (takeMeanwhile)
+    port.awaitReply(2, 8);
+    if (meanwhile == u"take")
         QCOMPARE(port.takeAll(), QByteArray());
+    if (meanwhile == u"listen") {
+        QVERIFY(port.listenNow());
+        QVERIFY(!port.listenNow());
+    }
     pty.send("x\r\n7F\r\n>");
     QVERIFY(received.wait(2000));
     QVERIFY2(sinceCommand.elapsed() >= quietMs, qPrintable(QString::number(sinceCommand.elapsed())));
+    // Told as it came, long before the 92 ms the line would have needed.
+    if (meanwhile == u"listen")
+        QVERIFY2(sinceCommand.elapsed() < 92, qPrintable(QString::number(sinceCommand.elapsed())));
     QCOMPARE(received.count(), 1);
     QCOMPARE(port.takeAll(), QByteArray("x\r\n7F\r\n>"));
 }

@@ -60,6 +60,8 @@ public:
     int opens = 0;
     int closes = 0;
     QList<int> quietMs; // each time the line was not to be watched for a reply's crossing
+    bool quiet = false; // that wait is still on; input is told regardless
+    mutable int waitingAsked = 0; // how often the driver was asked what waits
 
 protected:
     QString deviceFor(int portNumber) const override
@@ -108,9 +110,18 @@ protected:
     }
     qint64 rawPending() const override { return m_pending.size(); }
     qint64 rawUnsent() const override { return m_pending.size() + driverHolds; }
-    qint64 rawWaiting() const override { return m_input.size(); }
+    qint64 rawWaiting() const override
+    {
+        ++waitingAsked;
+        return m_input.size();
+    }
     QByteArray rawTakeAll() override { return std::exchange(m_input, {}); }
-    void rawListenAfter(int ms) override { quietMs << ms; }
+    void rawListenAfter(int ms) override
+    {
+        quietMs << ms;
+        quiet = true;
+    }
+    bool rawListenNow() override { return std::exchange(quiet, false); }
 
 private:
     bool m_open = false;
