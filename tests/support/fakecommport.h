@@ -85,6 +85,7 @@ protected:
     void rawClose() override
     {
         m_open = false;
+        quiet = false;
         m_pending.clear();
         m_input.clear();
         ++closes;
