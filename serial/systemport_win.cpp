@@ -138,3 +138,8 @@ void SystemCommPort::rawSetWakeThreshold(int)
 void SystemCommPort::rawListenAfter(int)
 {
 }
+
+bool SystemCommPort::rawListenNow()
+{
+    return false;
+}

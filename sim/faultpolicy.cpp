@@ -19,10 +19,9 @@ FaultPolicy::FaultPolicy(const Options &options, double start, Sink &sink)
     , m_sink(sink)
     , m_start(start)
     , m_model(options.seed)
-    , m_line(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate, seconds(options.latencyMs), start,
-            options.seed ^ 0x6279746573ull)
-    , m_garbleRandom(options.seed ^ 0x676172626c65ull)
     , m_charSeconds(options.lineRate == 0 ? 0.0 : kBitsPerCharacter / options.lineRate)
+    , m_line(m_charSeconds, seconds(options.latencyMs), start, options.seed ^ 0x6279746573ull)
+    , m_garbleRandom(options.seed ^ 0x676172626c65ull)
 {
     for (int channel = 0; channel < kChannelCount; ++channel) {
         if (const auto &value = options.fixed[static_cast<std::size_t>(channel)])

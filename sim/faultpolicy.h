@@ -64,9 +64,9 @@ private:
     double m_start;
     BoardModel m_model;
     LineAssembler m_assembler;
+    double m_charSeconds; // both ways; 0: at once
     OutputLine m_line;
     Rng m_garbleRandom;
-    double m_charSeconds;
     double m_inputFree = 0.0; // the panel's characters have crossed to the board by then
 
     bool m_open = false;
