@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 // What the session offers and which of Qt's window-system plugins are installed.
 struct DisplayOffer {
     bool waylandSession = false; // WAYLAND_DISPLAY is set
@@ -28,6 +30,22 @@ DisplayChoice chooseDisplay(const DisplayOffer &offer);
 // offers and is installed, so Qt never reaches for a missing plugin. False,
 // after one line on stderr, when there is no display to open the window on.
 bool prepareDisplay(int argc, char *argv[]);
+
+// Started without XDG_RUNTIME_DIR (cron, systemd, su -), Qt warns on standard
+// error while the application is made, as it looks there for a Wayland socket.
+// While one lives, the variable names the private folder Qt would fall back
+// to; it is as it was again after, so that nothing else of the program's changes.
+class StartRuntimeFolder {
+public:
+    StartRuntimeFolder();
+    ~StartRuntimeFolder();
+    StartRuntimeFolder(const StartRuntimeFolder &) = delete;
+    StartRuntimeFolder &operator=(const StartRuntimeFolder &) = delete;
+
+private:
+    bool m_named = false;
+    std::optional<QByteArray> m_before; // none: it was not set
+};
 
 // While one lives, Qt failing to open any display ends the program with one
 // line and status 1, not an abort.

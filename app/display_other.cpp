@@ -6,5 +6,8 @@ bool prepareDisplay(int, char *[])
     return true;
 }
 
+StartRuntimeFolder::StartRuntimeFolder() = default;
+StartRuntimeFolder::~StartRuntimeFolder() = default;
+
 NoDisplayExit::NoDisplayExit() = default;
 NoDisplayExit::~NoDisplayExit() = default;

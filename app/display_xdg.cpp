@@ -1,12 +1,18 @@
 #include "app/display.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QVersionNumber>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Whether a window-system plugin whose file name starts so is where Qt looks
@@ -70,6 +76,37 @@ bool prepareDisplay(int argc, char *argv[])
     }
     qputenv("QT_QPA_PLATFORM", choice.platforms);
     return true;
+}
+
+StartRuntimeFolder::StartRuntimeFolder()
+{
+    if (QDir::isAbsolutePath(qEnvironmentVariable("XDG_RUNTIME_DIR")))
+        return;
+    const passwd *user = ::getpwuid(::geteuid());
+    if (!user)
+        return;
+    const QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/runtime-" + user->pw_name;
+    // Only one of this user's own that no one else may enter; else Qt says what is wrong with it.
+    struct stat st {};
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
+        return;
+    if (::lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()
+        || (st.st_mode & 0777) != 0700)
+        return;
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+        m_before = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", folder);
+    m_named = true;
+}
+
+StartRuntimeFolder::~StartRuntimeFolder()
+{
+    if (!m_named)
+        return;
+    if (m_before)
+        qputenv("XDG_RUNTIME_DIR", *m_before);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
 }
 
 NoDisplayExit::NoDisplayExit()

@@ -52,7 +52,9 @@ int runProgram(int argc, char *argv[], const std::function<void(Orvane &)> &star
     QCoreApplication::setApplicationName(QStringLiteral(ORVANE_APP_ID));
     QGuiApplication::setDesktopFileName(QStringLiteral(ORVANE_APP_ID));
     auto noDisplay = std::make_unique<NoDisplayExit>();
+    auto runtime = std::make_unique<StartRuntimeFolder>();
     QApplication app(argc, argv);
+    runtime.reset();
     noDisplay.reset();
     quitWhenSessionEnds();
     QPointer<Orvane> window = new Orvane(nullptr, {}, makePreciseWake().release());

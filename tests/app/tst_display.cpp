@@ -1,6 +1,14 @@
 #include "app/display.h"
 
+#include <QDir>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
+#include <pwd.h>
+#include <unistd.h>
 
 // Which window systems the panel tries, and in what order, from what the
 // session offers and what is installed.
@@ -9,6 +17,8 @@ class TestDisplay : public QObject {
 private slots:
     void choice_data();
     void choice();
+    void runtimeFolderWhileMade_data();
+    void runtimeFolderWhileMade();
 };
 
 void TestDisplay::choice_data()
@@ -46,6 +56,50 @@ void TestDisplay::choice()
         chooseDisplay({bool(sessions & 1), bool(sessions & 2), bool(plugins & 1), bool(plugins & 2), preferX11});
     QCOMPARE(choice.platforms, platforms);
     QCOMPARE(choice.problem, problem);
+}
+
+void TestDisplay::runtimeFolderWhileMade_data()
+{
+    QTest::addColumn<std::optional<QByteArray>>("given"); // "TEMP": a private folder of the test's
+    QTest::newRow("not set, as cron and su - start it") << std::optional<QByteArray>();
+    QTest::newRow("empty") << std::optional<QByteArray>("");
+    QTest::newRow("relative") << std::optional<QByteArray>("run");
+    QTest::newRow("the session's") << std::optional<QByteArray>("TEMP");
+}
+
+// Qt finds its runtime folder without a word on standard error, and the
+// program's environment is as it was once the application is made.
+void TestDisplay::runtimeFolderWhileMade()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("Qt has no runtime folder to warn about here");
+#endif
+    QFETCH(std::optional<QByteArray>, given);
+    const std::optional<QByteArray> saved =
+        qEnvironmentVariableIsSet("XDG_RUNTIME_DIR") ? std::optional(qgetenv("XDG_RUNTIME_DIR")) : std::nullopt;
+    QTemporaryDir session;
+    if (given == "TEMP")
+        given = QFile::encodeName(session.path());
+    if (given)
+        qputenv("XDG_RUNTIME_DIR", *given);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    const QString expected = given && QDir::isAbsolutePath(QFile::decodeName(*given))
+                                 ? QFile::decodeName(*given)
+                                 : QDir::tempPath() + QStringLiteral("/runtime-") + QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
+
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    {
+        StartRuntimeFolder folder;
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation), expected);
+    }
+    QCOMPARE(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"), bool(given));
+    if (given)
+        QCOMPARE(qgetenv("XDG_RUNTIME_DIR"), *given);
+    if (saved)
+        qputenv("XDG_RUNTIME_DIR", *saved);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
 }
 
 QTEST_GUILESS_MAIN(TestDisplay)
