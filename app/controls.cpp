@@ -6,6 +6,7 @@
 #include "panel/chartsurface.h"
 #include "geometry/geometry.h"
 #include "geometry/twips.h"
+#include "panel/valuelabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,17 +24,19 @@ QRect rectOf(const layout::Box &b, int rowTop = 0)
     return twipsRect(b.left, b.top + rowTop, b.width, b.height);
 }
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption, const QRect &rect,
-                  const QColor &background, Qt::Alignment alignment)
+template<class Label = QLabel>
+Label *makeLabel(QWidget *parent, const char *name, const QString &caption, const QRect &rect,
+                 const QColor &background, Qt::Alignment alignment)
 {
-    auto *label = new QLabel(caption, parent);
+    auto *label = new Label(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(rect);
     // Fixed, so that a new reading's text does not ask the window to lay itself out again.
     label->setFixedSize(rect.size());
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment | Qt::AlignTop);
-    label->setAutoFillBackground(true);
+    // A label that paints all of itself needs no background painted first.
+    label->setAutoFillBackground(!label->testAttribute(Qt::WA_OpaquePaintEvent));
     QPalette pal = label->palette();
     pal.setColor(QPalette::Window, background);
     label->setPalette(pal);
@@ -66,8 +69,8 @@ void Orvane::buildRows(QWidget *surface)
             i == 0 ? layout::kFirstNameBackground : layout::kNameBackground, Qt::AlignLeft);
         const layout::Box &box =
             i == layout::kOddValueLabelRow ? layout::kOddValueLabel : layout::kValueLabel;
-        QLabel *value = makeLabel(surface, ch.valueLabel, QStringLiteral("0"), rectOf(box, top),
-                                  layout::kValueBackground, Qt::AlignHCenter);
+        auto *value = makeLabel<ValueLabel>(surface, ch.valueLabel, QStringLiteral("0"), rectOf(box, top),
+                                            layout::kValueBackground, Qt::AlignHCenter);
         value->setFont(font);
         m_panel.valueLabels[i] = value;
     }

@@ -11,6 +11,7 @@
 #include "panel/viewmode.h"
 #include "panel/zoom.h"
 #include "panel/barchart.h"
+#include "panel/valuelabel.h"
 #include "geometry/geometry.h"
 #include "serial/systemport.h"
 #include "panel/runcontrol.h"
@@ -127,6 +128,12 @@ void Orvane::wireEvents()
         bool result = false;
         handle(event, [&] { return result = handler(); });
         return result;
+    });
+    // Drawn while the run starts, the captions cost next to nothing once readings come.
+    connect(p.engine, &ScanEngine::started, this, [&p] {
+        const QStringList captions = readingCaptions();
+        for (ValueLabel *label : p.valueLabels)
+            label->drawAhead(captions);
     });
     connect(p.engine, &ScanEngine::receiving, this, [&p](qint16 channel) { p.BarRgb = barColour(channel); });
     connect(p.engine, &ScanEngine::reading, this,

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "panel/panel.h"
+#include "panel/valuelabel.h"
 
-#include <QLabel>
 #include <QObject>
 
 #include <array>

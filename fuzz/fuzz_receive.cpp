@@ -2,6 +2,7 @@
 #include "app/layout.h"
 #include "app/orvane.h"
 #include "panel/chartsurface.h"
+#include "panel/valuelabel.h"
 #include "geometry/twips.h"
 #include "fakecommport.h"
 #include "wholeline.h"
@@ -9,7 +10,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 

@@ -3,9 +3,9 @@
 #include "panel/barchart.h"
 #include "panel/runstate.h"
 #include "panel/panel.h"
+#include "panel/valuelabel.h"
 
 #include <QAction>
-#include <QLabel>
 
 namespace {
 void setChannelShown(Panel &p, int idx, bool shown)

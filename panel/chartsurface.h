@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include <span>
+
 // The window's drawing surface. Bars live in a backing image, so they survive
 // the window being covered; nothing else keeps a record of them.
 class ChartSurface : public QWidget {
@@ -11,8 +13,18 @@ class ChartSurface : public QWidget {
 public:
     explicit ChartSurface(QSize logicalSize, QWidget *parent = nullptr);
 
-    // Fill a rectangle given in twips; border and interior in one colour.
-    void fillTwips(float left, float top, float width, float height, const QColor &colour);
+    // A rectangle given in twips, border and interior in one colour.
+    struct Fill {
+        float left, top, width, height;
+        QColor colour;
+    };
+    // Fills the rectangles in their order, with one painter and one repaint for all.
+    void fillTwips(std::span<const Fill> fills);
+    void fillTwips(float left, float top, float width, float height, const QColor &colour)
+    {
+        const Fill fill{left, top, width, height, colour};
+        fillTwips({&fill, 1});
+    }
 
     const QImage &image() const { return m_image; }
 

@@ -19,6 +19,7 @@ class QTimer;
 class ChartSurface;
 class CommPort;
 class ScanEngine;
+class ValueLabel;
 
 // The window's controls and the panel's state, as the procedures see them.
 // The window owns the controls; this only points at them.
@@ -27,7 +28,7 @@ struct Panel {
     Rgb BarRgb;           // colour of the bar being drawn, set by each receive event
 
     std::array<QAction *, kChannelCount> channelItems{}; // checked: the channel is in the scan
-    std::array<QLabel *, kChannelCount> valueLabels{};   // each row's latest reading
+    std::array<ValueLabel *, kChannelCount> valueLabels{}; // each row's latest reading
     std::array<QLabel *, kChannelCount> nameLabels{};    // each row's fixed name
 
     QPushButton *Start = nullptr;   // "Run"; offered while some channel is chosen and no run is going

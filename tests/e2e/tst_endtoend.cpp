@@ -1,8 +1,8 @@
 #include "livepanel.h"
 #include "simprocess.h"
+#include "panel/valuelabel.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,6 +2,7 @@
 
 #include "app/orvane.h"
 #include "panel/chartsurface.h"
+#include "panel/valuelabel.h"
 #include "serial/systemport.h"
 #include "timing/precisewake.h"
 

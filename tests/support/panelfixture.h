@@ -2,6 +2,7 @@
 
 #include "app/orvane.h"
 #include "panel/chartsurface.h"
+#include "panel/valuelabel.h"
 #include "tickclock.h"
 #include "fakecommport.h"
 #include "engine/scanengine.h"
