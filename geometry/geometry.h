@@ -10,6 +10,8 @@ inline constexpr double kBarHeight = 200;
 inline constexpr double kEraseWidth = 6000;
 inline constexpr double kFullScale = 5100;
 inline constexpr double kPerUnit = 20;
+// Readings run from 0 to this; the inverted view shows this minus the reading.
+inline constexpr int kTopReading = 255;
 
 // Bar length in twips for reading v at magnification zoom and offset s, clamped to the chart.
 double barLength(double v, qint16 zoom, int s);

@@ -43,7 +43,7 @@ void CleanBars(Panel &p)
 QStringList readingCaptions()
 {
     QStringList captions;
-    for (int v = 0; v <= 255; ++v)
+    for (int v = 0; v <= chart::kTopReading; ++v)
         captions.append(QString::number(v));
     return captions;
 }

@@ -20,11 +20,6 @@ public:
     };
     // Fills the rectangles in their order, with one painter and one repaint for all.
     void fillTwips(std::span<const Fill> fills);
-    void fillTwips(float left, float top, float width, float height, const QColor &colour)
-    {
-        const Fill fill{left, top, width, height, colour};
-        fillTwips({&fill, 1});
-    }
 
     const QImage &image() const { return m_image; }
 

@@ -1,6 +1,7 @@
 #include "panel/viewmode.h"
 
 #include "panel/panel.h"
+#include "geometry/geometry.h"
 
 #include <QAction>
 
@@ -19,5 +20,5 @@ void Inv_Click(Panel &p)
 
 int shownReading(const Panel &p, int reading)
 {
-    return p.Inv->isChecked() ? 255 - reading : reading;
+    return p.Inv->isChecked() ? chart::kTopReading - reading : reading;
 }

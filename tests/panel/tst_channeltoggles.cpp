@@ -14,7 +14,8 @@ bool labelsHidden(PanelFixture &f, int c)
 void drawEveryRow(PanelFixture &f)
 {
     for (int c = 0; c < kChannelCount; ++c) {
-        f.p().Chart->fillTwips(800, 300 * c, 3000, 200, Qt::red);
+        const ChartSurface::Fill bar{800, 300.0f * c, 3000, 200, Qt::red};
+        f.p().Chart->fillTwips({&bar, 1});
         f.p().valueLabels[c]->setText(QString::number(c + 100));
     }
 }
